@@ -1,0 +1,1 @@
+#include "search/results_list.h"

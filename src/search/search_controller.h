@@ -1,0 +1,61 @@
+// Runs one search at a time on a worker thread of its own. A new search
+// supersedes the running one: from the moment it starts, nothing the older
+// search does reaches the list, the log or the Search button, and its
+// requests are abandoned. Worker threads are joined by the controller.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "search/results_list.h"
+#include "search/search_log.h"
+#include "search/service_addresses.h"
+
+namespace trovix {
+
+struct SearchHooks {
+  std::function<std::string()> keyword;         // reads the keyword box (GBK)
+  std::function<void()> enable_search_button;   // may be called from any thread
+};
+
+class SearchController {
+ public:
+  SearchController(ResultsList& list, SearchLog& log, ServiceAddresses addresses);
+  ~SearchController();  // supersedes the running search and joins every worker
+  SearchController(const SearchController&) = delete;
+  SearchController& operator=(const SearchController&) = delete;
+
+  // After this returns no write of an older search lands anywhere.
+  void supersede();
+  // Starts `engine_number` on a new worker thread (supersedes first).
+  // False when the number names no engine.
+  bool start(int engine_number, SearchHooks hooks);
+  // Raises the running search's own stop token (Pause).
+  void pause();
+  bool running() const;
+  // Blocks until the current search's engine has returned (command line, tests).
+  void wait();
+
+  const ServiceAddresses& addresses() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The search command without its message boxes, in its order: stop the
+// previous search, reset the log, empty the list, check the keyword, delete the
+// columns from the last, disable Search, pick the engine, start it.
+enum class SearchCommandResult { started, keyword_missing, no_engine };
+struct SearchCommandUi {
+  std::string keyword_box_text;     // GBK
+  int checked_engine = 0;           // first checked radio button, 0 for none
+  std::function<void()> disable_search_button;
+  SearchHooks hooks;
+};
+SearchCommandResult search_command(SearchController& controller, ResultsList& list,
+                                   SearchLog& log, const SearchCommandUi& ui);
+
+}  // namespace trovix

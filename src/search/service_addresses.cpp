@@ -1,0 +1,1 @@
+#include "search/service_addresses.h"

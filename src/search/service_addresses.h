@@ -1,0 +1,48 @@
+// Every outside address the program uses, with built-in defaults; a user (and
+// every test and the demo) can override any of them with an INI file.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace trovix {
+
+struct ServiceAddresses {
+  // [sites] engine1 … engine6, written exactly as each engine concatenates
+  // them: engines 1, 2 and 4 end with "/", engines 3, 5 and 6 do not.
+  std::array<std::string, 6> engine;
+  // [server]
+  std::string info_page;
+  std::string counter;
+  std::string website;
+  std::string group_join;
+  std::string share_page;
+  std::string manual_download;
+  std::string thunder_installer;
+  std::string xuanfeng_installer;
+  std::string form_service;
+  std::string form_token;
+  std::string connectivity_check;
+  // [tls]
+  std::string ca_file;
+  // [paths]
+  std::string default_folder;
+
+  const std::string& engine_site(int engine_number) const { return engine.at(engine_number - 1); }
+};
+
+ServiceAddresses default_service_addresses();
+
+struct ConfigProblem {
+  std::string file;
+  int line = 0;  // 0: the file as a whole (for example unreadable)
+  std::string message;
+};
+
+// Overrides `into` with the keys the file sets. Problems are reported, never
+// thrown; keys that were read correctly stay applied, the rest keep their value.
+std::vector<ConfigProblem> load_service_addresses(const std::string& path, ServiceAddresses& into);
+std::string describe(const ConfigProblem& problem);
+
+}  // namespace trovix

@@ -1,0 +1,1 @@
+#include "web/http_headers.h"

@@ -1,0 +1,1 @@
+#include "web/text_ops.h"

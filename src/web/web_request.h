@@ -1,0 +1,38 @@
+// One blocking HTTP or HTTPS exchange. Returns the body as GBK text, empty on
+// failure. Out arguments are pointers: nullptr means the caller omitted them.
+#pragma once
+
+#include <stop_token>
+#include <string>
+#include <string_view>
+
+namespace trovix {
+
+std::string WebRequest(std::string_view url, int method = 0, std::string_view post_data = {},
+                       std::string* cookies = nullptr, std::string* returned_cookies = nullptr,
+                       std::string_view extra_headers = {}, std::string* returned_headers = nullptr,
+                       bool no_redirect = false, std::string_view user_name = {},
+                       std::string_view password = {}, std::string_view proxy = {},
+                       std::string_view proxy_user_name = {}, std::string_view proxy_password = {},
+                       int timeout_seconds = 0, std::string* location = nullptr,
+                       std::string* status_text = nullptr, std::string* response_bytes = nullptr);
+
+// Process-wide TLS setting: an extra CA bundle trusted besides the system's
+// (the site simulator's own certificate). Verification is never switched off.
+void set_web_ca_file(std::string path);
+
+// While an instance lives on a thread, every WebRequest made on that thread
+// is abandoned as soon as the token is stopped (used when a search is
+// superseded or the program shuts down; Pause does not use it).
+class ScopedRequestCancel {
+ public:
+  explicit ScopedRequestCancel(std::stop_token token);
+  ~ScopedRequestCancel();
+  ScopedRequestCancel(const ScopedRequestCancel&) = delete;
+  ScopedRequestCancel& operator=(const ScopedRequestCancel&) = delete;
+
+ private:
+  std::stop_token previous_;
+};
+
+}  // namespace trovix

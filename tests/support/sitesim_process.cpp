@@ -1,0 +1,1 @@
+#include "support/sitesim_process.h"
