@@ -8,6 +8,13 @@
 
 namespace trovix {
 
+// Finds the charset a page declares in its head; group 1 is the charset name.
+inline constexpr std::string_view kCharsetPattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
+
+// The dialect: "." matches any character but a line feed (a carriage return is
+// ordinary), "\w" is ASCII, ^ and $ also match at line feeds when multiline is
+// on. Matching stops quietly at its step limits, so a hostile page yields the
+// matches found before the limit instead of hanging the calling thread.
 class RegexMatcher {
  public:
   RegexMatcher();
@@ -24,6 +31,8 @@ class RegexMatcher {
   std::string match_text(int match_index) const;
   int match_count() const;
   int group_count() const;
+  // The last subject with the matches replaced (PCRE2 syntax: $1, ${1}, $$);
+  // empty text when there is no match list or the replacement is invalid.
   std::string replace(std::string_view replacement) const;
   std::string pattern() const;
 
