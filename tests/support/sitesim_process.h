@@ -2,14 +2,19 @@
 // test (or benchmark) and stops it again; nothing is left running.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 
 namespace trovix::testing {
 
 class SiteSimulator {
  public:
-  SiteSimulator();   // starts tools/sitesim with port 0 and waits until it listens
+  // Starts tools/sitesim with port 0 and waits until it listens; throws
+  // std::runtime_error (with the simulator's output) when it does not come up.
+  // The simulator ends with the thread that started it, so make it on a thread
+  // that outlives it (the test's own thread).
+  SiteSimulator();
   ~SiteSimulator();  // terminates it and waits for it
   SiteSimulator(const SiteSimulator&) = delete;
   SiteSimulator& operator=(const SiteSimulator&) = delete;
@@ -19,11 +24,16 @@ class SiteSimulator {
   std::string ca_file() const;     // PEM of the simulator's own certificate authority
   // An INI file (the --services format) that points every address at the simulator.
   std::string services_file() const;
+  // The bare TCP responder for malformed answers (/raw/...) and the exact-order /echo.
+  int raw_port() const;
+  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;
   int http_port_ = 0;
   int https_port_ = 0;
+  int raw_port_ = 0;
+  std::string state_dir_;
   std::string ca_file_;
   std::string services_file_;
 };
