@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -89,13 +90,18 @@ class MemoryResultsList final : public ResultsList {
     int state_image = -1;
     std::int32_t item_value = 0;
   };
-  void notify(ListChange change, int row) const;
+  using SharedListener = std::shared_ptr<const Listener>;
+  static void notify(const SharedListener& listener, ListChange change, int row);
+  bool has_row(int row) const { return row >= 0 && row < static_cast<int>(rows_.size()); }
+  bool has_column(int column) const {
+    return column >= 0 && column < static_cast<int>(columns_.size());
+  }
 
   mutable std::mutex mutex_;
   std::vector<Column> columns_;
   std::vector<Row> rows_;
   int selected_ = -1;
-  Listener listener_;
+  SharedListener listener_;  // copied under the lock, called after it
 };
 
 }  // namespace trovix

@@ -15,9 +15,12 @@
 
 namespace trovix {
 
+// Both hooks are called on the worker thread. enable_search_button runs while
+// the search's guard is held, so it must not wait for the UI thread (post to
+// it instead): supersede() on the UI thread takes the same guard.
 struct SearchHooks {
-  std::function<std::string()> keyword;         // reads the keyword box (GBK)
-  std::function<void()> enable_search_button;   // may be called from any thread
+  std::function<std::string()> keyword;        // reads the keyword box (GBK)
+  std::function<void()> enable_search_button;  // may be called from any thread
 };
 
 class SearchController {
@@ -49,13 +52,16 @@ class SearchController {
 // previous search, reset the log, empty the list, check the keyword, delete the
 // columns from the last, disable Search, pick the engine, start it.
 enum class SearchCommandResult { started, keyword_missing, no_engine };
+// A checked_engine value that picks the built-in test engine (engine number
+// 0), which the window offers no radio button for.
+inline constexpr int kTestEngineChoice = -1;
 struct SearchCommandUi {
-  std::string keyword_box_text;     // GBK
-  int checked_engine = 0;           // first checked radio button, 0 for none
+  std::string keyword_box_text;  // GBK
+  int checked_engine = 0;        // first checked radio button 1..6, 0 for none
   std::function<void()> disable_search_button;
   SearchHooks hooks;
 };
-SearchCommandResult search_command(SearchController& controller, ResultsList& list,
-                                   SearchLog& log, const SearchCommandUi& ui);
+SearchCommandResult search_command(SearchController& controller, ResultsList& list, SearchLog& log,
+                                   const SearchCommandUi& ui);
 
 }  // namespace trovix

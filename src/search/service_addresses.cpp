@@ -1,1 +1,210 @@
 #include "search/service_addresses.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+
+namespace trovix {
+
+namespace {
+
+std::string home_folder() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
+    return entry->pw_dir;
+  return ".";
+}
+
+std::string expand_home(std::string value) {
+  if (value == "~") return home_folder();
+  if (value.starts_with("~/")) return home_folder() + value.substr(1);
+  return value;
+}
+
+// Query values of the share page are percent-encoded UTF-8; the literals
+// below are UTF-8 source text, so this only needs the byte-wise rule.
+std::string percent_encode(std::string_view utf8) {
+  static constexpr char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                            (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' ||
+                            byte == '.' || byte == '~';
+    if (unreserved) {
+      out += c;
+    } else {
+      out += '%';
+      out += hex[byte >> 4];
+      out += hex[byte & 0x0F];
+    }
+  }
+  return out;
+}
+
+std::string_view trim(std::string_view text) {
+  constexpr std::string_view blanks = " \t\r\n\f\v";
+  const auto first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(blanks);
+  return text.substr(first, last - first + 1);
+}
+
+// The field named by a section and key, or nullptr when the pair is unknown.
+std::string* field_of(ServiceAddresses& a, std::string_view section, std::string_view key) {
+  if (section == "sites") {
+    if (key.size() == 7 && key.starts_with("engine") && key[6] >= '1' && key[6] <= '6')
+      return &a.engine[static_cast<std::size_t>(key[6] - '1')];
+    return nullptr;
+  }
+  if (section == "server") {
+    struct Entry {
+      std::string_view key;
+      std::string ServiceAddresses::*field;
+    };
+    static constexpr Entry entries[] = {
+        {"info_page", &ServiceAddresses::info_page},
+        {"counter", &ServiceAddresses::counter},
+        {"counter_id", &ServiceAddresses::counter_id},
+        {"website", &ServiceAddresses::website},
+        {"group_join", &ServiceAddresses::group_join},
+        {"share_page", &ServiceAddresses::share_page},
+        {"manual_download", &ServiceAddresses::manual_download},
+        {"thunder_installer", &ServiceAddresses::thunder_installer},
+        {"xuanfeng_installer", &ServiceAddresses::xuanfeng_installer},
+        {"form_service", &ServiceAddresses::form_service},
+        {"form_token", &ServiceAddresses::form_token},
+        {"connectivity_check", &ServiceAddresses::connectivity_check},
+    };
+    for (const Entry& entry : entries)
+      if (entry.key == key) return &(a.*entry.field);
+    return nullptr;
+  }
+  if (section == "tls" && key == "ca_file") return &a.ca_file;
+  if (section == "paths" && key == "default_folder") return &a.default_folder;
+  return nullptr;
+}
+
+bool known_section(std::string_view section) {
+  return section == "sites" || section == "server" || section == "tls" || section == "paths";
+}
+
+}  // namespace
+
+ServiceAddresses default_service_addresses() {
+  // The real sites are not ours to name: every default lies under the
+  // reserved ".invalid" domain and only the fixed paths are real. A services
+  // file points them somewhere that answers.
+  ServiceAddresses a;
+  a.engine = {"http://engine1.invalid/", "http://engine2.invalid/", "http://engine3.invalid",
+              "http://engine4.invalid/", "http://engine5.invalid",  "https://engine6.invalid"};
+  a.info_page = "http://trovix.invalid/qnvt/qnvt.html";
+  a.counter = "http://counter.invalid/count1/count.asp";
+  a.counter_id = "1000001";
+  a.website = "http://trovix.invalid/";
+  a.group_join =
+      "http://group.invalid/wpa/qunwpa?idkey="
+      "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+  a.share_page = "http://share.invalid/cgi-bin/qzshare/cgi_qzshare_onekey?url=" +
+                 percent_encode("http://trovix.invalid/forum") +
+                 "&title=" + percent_encode("Trovix 全网资源搜索") +
+                 "&pics=" + percent_encode("http://trovix.invalid/share.png") +
+                 "&summary=" + percent_encode("6个搜索引擎，资源更多，搜索更深，软件永久免费！");
+  a.manual_download = "http://trovix.invalid/download.html";
+  a.thunder_installer = "http://thunder.invalid/thunder7/Thunder_dl_7.9.44.5056.exe";
+  a.xuanfeng_installer = "http://xuanfeng.invalid/invc/cyclone/QQDownload_Setup_48_773_400.exe";
+  a.form_service = "https://form.invalid";
+  a.form_token = "0123456789abcdefghijklmnopqrstuv";
+  a.connectivity_check = "http://connectivity.invalid/";
+  a.default_folder = expand_home("~/Trovix");
+  return a;
+}
+
+std::vector<ConfigProblem> load_service_addresses(const std::string& path, ServiceAddresses& into) {
+  std::vector<ConfigProblem> problems;
+  std::error_code error;
+  std::ifstream file;
+  if (std::filesystem::is_regular_file(path, error)) file.open(path, std::ios::binary);
+  if (!file.is_open()) {
+    problems.push_back({path, 0, "cannot be read"});
+    return problems;
+  }
+  std::stringstream buffer;
+  buffer << file.rdbuf();
+  if (file.bad()) {
+    problems.push_back({path, 0, "cannot be read"});
+    return problems;
+  }
+  std::string text = buffer.str();
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // a byte-order mark some editors add
+
+  std::string section;
+  bool section_known = false;
+  int line_number = 0;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view line = trim(std::string_view(text).substr(begin, end - begin));
+    begin = end + 1;
+    ++line_number;
+
+    if (line.empty() || line.front() == '#' || line.front() == ';') continue;
+    if (line.front() == '[') {
+      if (line.back() != ']') {
+        problems.push_back({path, line_number, "section header without \"]\""});
+        section.clear();
+        section_known = false;
+        continue;
+      }
+      section = std::string(trim(line.substr(1, line.size() - 2)));
+      section_known = known_section(section);
+      // The keys below an unknown section are skipped without further noise.
+      if (!section_known)
+        problems.push_back({path, line_number, "unknown section [" + section + "]"});
+      continue;
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      problems.push_back({path, line_number, "line without \"=\""});
+      continue;
+    }
+    const std::string_view key = trim(line.substr(0, equals));
+    const std::string_view value = trim(line.substr(equals + 1));
+    if (section.empty()) {
+      problems.push_back({path, line_number, "key \"" + std::string(key) + "\" outside a section"});
+      continue;
+    }
+    if (!section_known) continue;
+    std::string* field = field_of(into, section, key);
+    if (field == nullptr) {
+      problems.push_back(
+          {path, line_number, "unknown key \"" + std::string(key) + "\" in [" + section + "]"});
+      continue;
+    }
+    *field = (field == &into.default_folder || field == &into.ca_file)
+                 ? expand_home(std::string(value))
+                 : std::string(value);
+  }
+  return problems;
+}
+
+std::string describe(const ConfigProblem& problem) {
+  if (problem.line <= 0) return problem.file + ": " + problem.message;
+  return problem.file + ":" + std::to_string(problem.line) + ": " + problem.message;
+}
+
+std::string user_services_path() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  // Relative values are to be ignored, as the base-directory rules say.
+  const std::string base =
+      (config != nullptr && config[0] == '/') ? std::string(config) : home_folder() + "/.config";
+  return base + "/trovix/services.ini";
+}
+
+}  // namespace trovix

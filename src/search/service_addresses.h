@@ -14,20 +14,21 @@ struct ServiceAddresses {
   std::array<std::string, 6> engine;
   // [server]
   std::string info_page;
-  std::string counter;
+  std::string counter;     // the counter page: host + "/count1/count.asp"
+  std::string counter_id;  // the program's counter number, the page's "id" query value
   std::string website;
   std::string group_join;
   std::string share_page;
   std::string manual_download;
   std::string thunder_installer;
   std::string xuanfeng_installer;
-  std::string form_service;
+  std::string form_service;  // scheme and host; the form's paths follow it
   std::string form_token;
   std::string connectivity_check;
   // [tls]
   std::string ca_file;
   // [paths]
-  std::string default_folder;
+  std::string default_folder;  // "~/" at the start of a value means $HOME
 
   const std::string& engine_site(int engine_number) const { return engine.at(engine_number - 1); }
 };
@@ -43,6 +44,10 @@ struct ConfigProblem {
 // Overrides `into` with the keys the file sets. Problems are reported, never
 // thrown; keys that were read correctly stay applied, the rest keep their value.
 std::vector<ConfigProblem> load_service_addresses(const std::string& path, ServiceAddresses& into);
+// "file:line: message", or "file: message" for the file as a whole.
 std::string describe(const ConfigProblem& problem);
+
+// The per-user services file: $XDG_CONFIG_HOME (or ~/.config) + "/trovix/services.ini".
+std::string user_services_path();
 
 }  // namespace trovix

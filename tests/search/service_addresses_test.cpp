@@ -1,0 +1,165 @@
+// The service addresses: the fixed paths of the defaults, and the INI file
+// that overrides them, good and broken.
+#include "search/service_addresses.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace trovix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "trovix-services-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  std::string write(const std::string& name, const std::string& text) const {
+    const std::string file = path_ + "/" + name;
+    std::ofstream(file, std::ios::binary) << text;
+    return file;
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(ServiceAddresses, DefaultsKeepTheFixedPathsOnReservedHosts) {
+  const ServiceAddresses a = default_service_addresses();
+  for (int n = 1; n <= 6; ++n) {
+    SCOPED_TRACE(n);
+    EXPECT_NE(a.engine_site(n).find(".invalid"), std::string::npos);
+    // Each engine appends its paths to the site address as it stands.
+    EXPECT_EQ(a.engine_site(n).ends_with('/'), n == 1 || n == 2 || n == 4);
+  }
+  EXPECT_TRUE(a.engine_site(6).starts_with("https://"));
+  EXPECT_TRUE(a.info_page.ends_with(".invalid/qnvt/qnvt.html"));
+  EXPECT_TRUE(a.counter.ends_with("/count1/count.asp"));
+  EXPECT_TRUE(a.thunder_installer.ends_with("/thunder7/Thunder_dl_7.9.44.5056.exe"));
+  EXPECT_TRUE(a.xuanfeng_installer.ends_with("/invc/cyclone/QQDownload_Setup_48_773_400.exe"));
+
+  const auto idkey = a.group_join.find("/wpa/qunwpa?idkey=");
+  ASSERT_NE(idkey, std::string::npos);
+  const std::string key = a.group_join.substr(idkey + 18);
+  EXPECT_EQ(key.size(), 64u);
+  EXPECT_EQ(key.find_first_not_of("0123456789abcdefABCDEF"), std::string::npos);
+
+  const auto share = a.share_page.find("/cgi-bin/qzshare/cgi_qzshare_onekey?url=");
+  ASSERT_NE(share, std::string::npos);
+  const auto title = a.share_page.find("&title="), pics = a.share_page.find("&pics="),
+             summary = a.share_page.find("&summary=");
+  EXPECT_TRUE(share < title && title < pics && pics < summary && summary != std::string::npos);
+  EXPECT_EQ(a.share_page.find_first_of(" \x80\xE4"), std::string::npos);  // all percent-encoded
+
+  EXPECT_EQ(a.form_token.size(), 32u);
+  EXPECT_TRUE(a.ca_file.empty());
+  EXPECT_EQ(a.default_folder, std::string(std::getenv("HOME")) + "/Trovix");
+}
+
+TEST(ServiceAddresses, FileOverridesWhatItSetsAndNothingElse) {
+  TempDir dir;
+  const std::string file = dir.write("services.ini",
+                                     "\xEF\xBB\xBF# written by hand\r\n"
+                                     "\r\n"
+                                     "[sites]\r\n"
+                                     "  engine1 =  http://127.0.0.1:9/e1/  \r\n"
+                                     "engine6=https://127.0.0.1:10/e6\r\n"
+                                     "; the server\n"
+                                     "[ server ]\n"
+                                     "info_page=http://127.0.0.1:9/qnvt/qnvt.html\n"
+                                     "form_token=\n"
+                                     "[tls]\n"
+                                     "ca_file=~/ca.pem\n"
+                                     "[paths]\n"
+                                     "default_folder = ~/Downloads/Trovix");
+  const ServiceAddresses defaults = default_service_addresses();
+  ServiceAddresses a = defaults;
+  EXPECT_TRUE(load_service_addresses(file, a).empty());
+  const std::string home = std::getenv("HOME");
+  EXPECT_EQ(a.engine_site(1), "http://127.0.0.1:9/e1/");
+  EXPECT_EQ(a.engine_site(6), "https://127.0.0.1:10/e6");
+  EXPECT_EQ(a.engine_site(2), defaults.engine_site(2));
+  EXPECT_EQ(a.info_page, "http://127.0.0.1:9/qnvt/qnvt.html");
+  EXPECT_EQ(a.form_token, "");  // an empty value is a value
+  EXPECT_EQ(a.counter, defaults.counter);
+  EXPECT_EQ(a.ca_file, home + "/ca.pem");
+  EXPECT_EQ(a.default_folder, home + "/Downloads/Trovix");
+}
+
+TEST(ServiceAddresses, ProblemsNameFileAndLineAndTheGoodKeysStillApply) {
+  TempDir dir;
+  const std::string file = dir.write("broken.ini",
+                                     "website=http://early/\n"  // 1: before any section
+                                     "[sites]\n"                // 2
+                                     "engine1=http://one/\n"    // 3
+                                     "engine7=http://seven/\n"  // 4: unknown key
+                                     "just some words\n"        // 5: no "="
+                                     "[weather]\n"              // 6: unknown section
+                                     "rain=yes\n"               // 7: skipped silently
+                                     "[server\n"                // 8: no "]"
+                                     "counter=http://lost/\n"   // 9: outside a section
+                                     "[server]\n"               // 10
+                                     "website=http://site/\n"   // 11
+                                     "info_page http://x/\n");  // 12: no "="
+  const ServiceAddresses defaults = default_service_addresses();
+  ServiceAddresses a = defaults;
+  const auto problems = load_service_addresses(file, a);
+
+  std::vector<int> lines;
+  for (const ConfigProblem& p : problems) {
+    EXPECT_EQ(p.file, file);
+    EXPECT_FALSE(p.message.empty());
+    EXPECT_EQ(describe(p), file + ":" + std::to_string(p.line) + ": " + p.message);
+    lines.push_back(p.line);
+  }
+  EXPECT_EQ(lines, (std::vector<int>{1, 4, 5, 6, 8, 9, 12}));
+  EXPECT_NE(problems[1].message.find("engine7"), std::string::npos);
+  EXPECT_NE(problems[3].message.find("weather"), std::string::npos);
+
+  EXPECT_EQ(a.engine_site(1), "http://one/");
+  EXPECT_EQ(a.website, "http://site/");
+  EXPECT_EQ(a.counter, defaults.counter);
+  EXPECT_EQ(a.info_page, defaults.info_page);
+}
+
+TEST(ServiceAddresses, UnreadableFileIsOneProblemAndChangesNothing) {
+  TempDir dir;
+  for (const std::string& path : {dir.path() + "/absent.ini", dir.path()}) {
+    SCOPED_TRACE(path);
+    ServiceAddresses a = default_service_addresses();
+    const auto problems = load_service_addresses(path, a);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line, 0);
+    EXPECT_EQ(describe(problems[0]), path + ": " + problems[0].message);
+    EXPECT_EQ(a.info_page, default_service_addresses().info_page);
+  }
+}
+
+TEST(ServiceAddresses, UserFileFollowsTheConfigHome) {
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string restore = saved ? saved : "";
+  setenv("XDG_CONFIG_HOME", "/cfg", 1);
+  EXPECT_EQ(user_services_path(), "/cfg/trovix/services.ini");
+  setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored
+  EXPECT_EQ(user_services_path(),
+            std::string(std::getenv("HOME")) + "/.config/trovix/services.ini");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(user_services_path(),
+            std::string(std::getenv("HOME")) + "/.config/trovix/services.ini");
+  if (saved) setenv("XDG_CONFIG_HOME", restore.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace trovix
