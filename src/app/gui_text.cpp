@@ -1,0 +1,21 @@
+#include "app/gui_text.h"
+
+#include <QByteArray>
+
+#include "web/codec.h"
+
+namespace trovix {
+
+QString from_gbk(std::string_view gbk) {
+  if (gbk.empty()) return {};
+  const std::string utf8 = gbk_to_utf8(gbk);
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string to_gbk(const QString& text) {
+  if (text.isEmpty()) return {};
+  const QByteArray utf8 = text.toUtf8();
+  return utf8_to_gbk(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+}  // namespace trovix
