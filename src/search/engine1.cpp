@@ -81,10 +81,7 @@ void run_engine1(SearchContext& context) {
       context.append_log(all_pages_loaded_line(page));
       break;
     }
-    if (context.stop_requested()) {
-      context.append_log(pages_loaded_line(page - 1));
-      break;
-    }
+    if (ended_by_pause(context, pages_loaded_line(page - 1))) return;
     if (pass == kPageLimit + 1) {
       context.append_log(limit_line);
       break;

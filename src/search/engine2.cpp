@@ -71,11 +71,7 @@ void run_engine2(SearchContext& context) {
       context.enable_search_button();
       return;
     }
-    if (context.stop_requested()) {
-      context.append_log(pages_loaded_line(page - 1));
-      context.enable_search_button();
-      return;
-    }
+    if (ended_by_pause(context, pages_loaded_line(page - 1))) return;
     const std::string result_page = WebRequest(page_address(page));
     matcher.match(engine2_result_pattern(), result_page);
     context.append_log(page_progress_line(kEngine, pass));

@@ -53,11 +53,7 @@ void run_engine3(SearchContext& context) {
   // Every pass loads a page, the last one included; the first result page is
   // loaded again as page 1.
   for (int pass = 1; pass <= page_count; ++pass) {
-    if (context.stop_requested()) {
-      context.append_log(stop_line);
-      context.enable_search_button();
-      return;
-    }
+    if (ended_by_pause(context, stop_line)) return;
     const std::string result_page =
         WebRequest(site + "/search/" + context.keyword() + "/" + number_to_text(page) + "-1.html");
     links.match(engine3_link_pattern(), result_page);

@@ -34,11 +34,7 @@ void run_engine5(SearchContext& context) {
 
   context.append_log(start_line);
   for (int pass = 1; pass <= kPageLimit; ++pass) {
-    if (context.stop_requested()) {
-      context.append_log(pages_loaded_line(page - 1));
-      context.enable_search_button();
-      return;
-    }
+    if (ended_by_pause(context, pages_loaded_line(page - 1))) return;
     // The site takes the keyword into its path as typed; the request routine
     // makes the address safe to send.
     const std::string result_page =

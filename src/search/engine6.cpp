@@ -64,11 +64,7 @@ void run_engine6(SearchContext& context) {
       context.enable_search_button();
       return;
     }
-    if (context.stop_requested()) {
-      context.append_log(pages_loaded_line(page - 1));
-      context.enable_search_button();
-      return;
-    }
+    if (ended_by_pause(context, pages_loaded_line(page - 1))) return;
     const std::string result_page =
         WebRequest(site + "/share/o1kw" + context.keyword() + "pg" + number_to_text(page));
     files.match(engine6_file_pattern(), result_page);

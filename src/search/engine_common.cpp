@@ -148,4 +148,11 @@ std::string page_progress_line(int engine_number, int pass) {
          tail;
 }
 
+bool ended_by_pause(SearchContext& context, std::string_view stop_line) {
+  if (!context.stop_requested()) return false;
+  context.append_log(stop_line);
+  context.enable_search_button();
+  return true;
+}
+
 }  // namespace trovix

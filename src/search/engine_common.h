@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "search/results_list.h"
+#include "search/search_context.h"
 
 namespace trovix {
 
@@ -72,6 +73,11 @@ class RowWriter {
   ResultsList& results_;
   int next_number_ = 1;
 };
+
+// The Pause test every engine makes once per page pass: when the search's
+// stop token is raised, writes `stop_line`, gives the Search button back and
+// returns true; the page being fetched was completed before.
+bool ended_by_pause(SearchContext& context, std::string_view stop_line);
 
 // The log lines several engines write, GBK, each ending with CR LF.
 // "<<<本次搜索内容全部加载完毕，共加载" + pages + "页内容"
