@@ -26,7 +26,7 @@
 #include "web/web_request.h"
 
 // The one launcher of the simulator the tests use as well.
-#include "../tests/support/sitesim_process.cpp"
+#include "support/sitesim_process.h"
 
 namespace {
 
