@@ -51,8 +51,9 @@ TEST_P(EnginePattern, FindsEveryHitWithItsGroups) {
   ASSERT_EQ(matcher.match_count(), 2);
   EXPECT_EQ(matcher.group_count(), c.groups);
   for (int group = 1; group <= c.groups; ++group) {
-    EXPECT_EQ(matcher.submatch_text(1, group), "a" + gbk("值") + std::to_string(group));
-    EXPECT_EQ(matcher.submatch_text(2, group), "b" + gbk("值") + std::to_string(group));
+    const std::string value = gbk("值") + std::to_string(group);
+    EXPECT_EQ(matcher.submatch_text(1, group), std::string("a").append(value));
+    EXPECT_EQ(matcher.submatch_text(2, group), std::string("b").append(value));
   }
 }
 

@@ -328,10 +328,13 @@ std::string e6_head(std::string_view title_utf8) {
 
 // Sites group thousands with commas.
 std::string grouped(int value) {
-  std::string digits = std::to_string(value);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-    digits.insert(static_cast<std::size_t>(at), ",");
-  return digits;
+  const std::string digits = std::to_string(value);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0 && digits[i - 1] != '-') out += ',';
+    out += digits[i];
+  }
+  return out;
 }
 
 void e6_result_page(httplib::Response& response, const std::string& keyword, int page_number) {

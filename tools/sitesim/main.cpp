@@ -141,26 +141,22 @@ std::string services_ini(const sitesim::SimConfig& c, const std::string& ca_file
          ca_file + "\n";
 }
 
-void configure(httplib::Server& server, const sitesim::SimConfig& config,
-               const std::string& own_base, bool demo) {
-  server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+// Must run before the server binds: the options apply to the listening socket.
+void switch_off_nagle(httplib::Server& server) {
   // The server writes a response's head and body separately; with Nagle's
   // algorithm on, the body then waits for the client's delayed acknowledgement
-  // (about 40 ms a request). cpp-httplib's own switch does not reach accepted
-  // sockets: set it on the listener (Linux hands it on to accepted sockets)
-  // and again on each TLS connection.
+  // (about 40 ms a request on a kept-alive connection). Linux hands the
+  // listener's TCP_NODELAY on to every accepted socket, TLS ones included.
   server.set_socket_options([](socket_t sock) {
     httplib::default_socket_options(sock);
     const int one = 1;
     ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   });
-  server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response&) {
-    if (request.ssl != nullptr) {
-      const int one = 1;
-      ::setsockopt(SSL_get_fd(request.ssl), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    }
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
+}
+
+void configure(httplib::Server& server, const sitesim::SimConfig& config,
+               const std::string& own_base, bool demo) {
+  server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   server.set_keep_alive_timeout(2);
   if (demo) {
     server.set_logger([own_base](const httplib::Request& req, const httplib::Response& res) {
@@ -197,6 +193,8 @@ int run(const Options& options) {
   httplib::SSLServer https(credentials.server_cert.get(), credentials.server_key.get());
   if (!https.is_valid()) throw std::runtime_error("TLS server could not be set up");
 
+  switch_off_nagle(http);
+  switch_off_nagle(https);
   auto bind = [](httplib::Server& server, int port) {
     if (port == 0) return server.bind_to_any_port("127.0.0.1");
     return server.bind_to_port("127.0.0.1", port) ? port : -1;
