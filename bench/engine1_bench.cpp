@@ -14,6 +14,7 @@
 #include <stop_token>
 #include <string>
 
+#include "engine_bench_support.h"
 #include "search/engine_patterns.h"
 #include "search/engines.h"
 #include "search/results_list.h"
@@ -24,49 +25,20 @@
 #include "web/text_ops.h"
 #include "web/web_request.h"
 
-// The one launcher of the simulator the tests use as well.
-#include "support/sitesim_process.h"
-
 namespace {
 
 constexpr const char* kKeyword = "t5000";
 
-trovix::testing::SiteSimulator& simulator() {
-  static trovix::testing::SiteSimulator sim;
-  return sim;
-}
-
-trovix::ServiceAddresses addresses() {
-  trovix::ServiceAddresses addresses = trovix::default_service_addresses();
-  trovix::load_service_addresses(simulator().services_file(), addresses);
-  return addresses;
-}
-
 void BM_engine1_hundred_pages(benchmark::State& state) {
-  const trovix::ServiceAddresses sites = addresses();
+  const trovix::ServiceAddresses sites = trovix::bench::simulator_addresses();
   int rows = 0;
-  for (auto _ : state) {
-    trovix::MemoryResultsList list;
-    std::string log;
-    std::stop_source stop;
-    trovix::SearchContext context{
-        [] { return std::string(kKeyword); },
-        list,
-        [&log](std::string_view text) { log += text; },
-        [] {},
-        stop.get_token(),
-        sites,
-    };
-    trovix::run_engine1(context);
-    rows = list.row_count();
-    benchmark::DoNotOptimize(log);
-  }
+  for (auto _ : state) rows = trovix::bench::run_engine_once(trovix::run_engine1, kKeyword, sites);
   if (rows != 2000) state.SkipWithError("the search did not list 2000 rows");
   state.counters["pages"] = 100;
 }
 
 void BM_engine1_bare(benchmark::State& state) {
-  const std::string site = addresses().engine_site(1);
+  const std::string site = trovix::bench::simulator_addresses().engine_site(1);
   // The search token, taken once from the form's redirect as the engine does.
   std::string headers;
   trovix::WebRequest(site, 1, "keyword=" + trovix::url_encode(kKeyword, false, true), nullptr,

@@ -14,6 +14,7 @@
 #include <stop_token>
 #include <string>
 
+#include "engine_bench_support.h"
 #include "search/engine_patterns.h"
 #include "search/engines.h"
 #include "search/results_list.h"
@@ -25,50 +26,21 @@
 #include "web/text_ops.h"
 #include "web/web_request.h"
 
-// The one launcher of the simulator the tests use as well.
-#include "support/sitesim_process.h"
-
 namespace {
 
 // 100 hits: ten full pages, the engine's page limit.
 constexpr const char* kKeyword = "bench100";
 
-trovix::testing::SiteSimulator& simulator() {
-  static trovix::testing::SiteSimulator sim;
-  return sim;
-}
-
-trovix::ServiceAddresses addresses() {
-  trovix::ServiceAddresses addresses = trovix::default_service_addresses();
-  trovix::load_service_addresses(simulator().services_file(), addresses);
-  return addresses;
-}
-
 void BM_engine5_ten_pages(benchmark::State& state) {
-  const trovix::ServiceAddresses sites = addresses();
+  const trovix::ServiceAddresses sites = trovix::bench::simulator_addresses();
   int rows = 0;
-  for (auto _ : state) {
-    trovix::MemoryResultsList list;
-    std::string log;
-    std::stop_source stop;
-    trovix::SearchContext context{
-        [] { return std::string(kKeyword); },
-        list,
-        [&log](std::string_view text) { log += text; },
-        [] {},
-        stop.get_token(),
-        sites,
-    };
-    trovix::run_engine5(context);
-    rows = list.row_count();
-    benchmark::DoNotOptimize(log);
-  }
+  for (auto _ : state) rows = trovix::bench::run_engine_once(trovix::run_engine5, kKeyword, sites);
   if (rows != 100) state.SkipWithError("the search did not list 100 rows");
   state.counters["requests"] = 210;
 }
 
 void BM_engine5_bare(benchmark::State& state) {
-  const std::string site = addresses().engine_site(5);
+  const std::string site = trovix::bench::simulator_addresses().engine_site(5);
   const std::string left = "rel=\"noreferrer external nofollow\" href=\"";
   const std::string right = trovix::gbk("\" target=\"_blank\">点击下载</a>");
   int valid = 0;
