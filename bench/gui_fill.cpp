@@ -68,19 +68,20 @@ void write_rows(trovix::ResultsList& list, trovix::SearchLog& log, int rows, Wri
   }
 }
 
-Figures run_once(trovix::MainWindow& window, int rows, WriteStyle style) {
+// Starts the work, then spins the UI event loop with a 5 ms timer that
+// records the longest gap between its ticks, until `done` says the work shows.
+template <typename Start, typename Done>
+Figures measure(Start start, Done done) {
   Figures figures;
   QElapsedTimer clock;
   QElapsedTimer since_tick;
   QEventLoop loop;
   QTimer ticker;
   ticker.setInterval(5);
-  std::thread worker;
-  auto* model = window.results_model();
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     figures.longest_gap_ms = std::max(figures.longest_gap_ms, since_tick.nsecsElapsed() / 1e6);
     since_tick.restart();
-    if (model->rowCount() == rows && !model->index(rows - 1, 5).data().toString().isEmpty()) {
+    if (done()) {
       figures.fill_ms = clock.nsecsElapsed() / 1e6;
       loop.quit();
     }
@@ -88,36 +89,33 @@ Figures run_once(trovix::MainWindow& window, int rows, WriteStyle style) {
   since_tick.start();
   ticker.start();
   clock.start();
-  worker = std::thread([&] { write_rows(window.results(), window.work_log(), rows, style); });
+  start();
   loop.exec();
   ticker.stop();
+  return figures;
+}
+
+Figures run_once(trovix::MainWindow& window, int rows, WriteStyle style) {
+  std::thread worker;
+  auto* model = window.results_model();
+  const Figures figures = measure(
+      [&] {
+        worker = std::thread([&] { write_rows(window.results(), window.work_log(), rows, style); });
+      },
+      [&] {
+        return model->rowCount() == rows && !model->index(rows - 1, 5).data().toString().isEmpty();
+      });
   worker.join();
   return figures;
 }
 
 // Engine 1 through the window's own controller, as the Search button runs it.
 Figures run_engine1(trovix::MainWindow& window) {
-  Figures figures;
-  QElapsedTimer clock;
-  QElapsedTimer since_tick;
-  QEventLoop loop;
-  QTimer ticker;
-  ticker.setInterval(5);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    figures.longest_gap_ms = std::max(figures.longest_gap_ms, since_tick.nsecsElapsed() / 1e6);
-    since_tick.restart();
-    if (!window.controller().running()) {
-      figures.fill_ms = clock.nsecsElapsed() / 1e6;
-      loop.quit();
-    }
-  });
-  since_tick.start();
-  ticker.start();
-  clock.start();
-  window.controller().start(1, {[] { return std::string("t5000"); }, [] {}});
-  loop.exec();
-  ticker.stop();
-  return figures;
+  return measure(
+      [&] {
+        window.controller().start(1, {[] { return std::string("t5000"); }, [] {}});
+      },
+      [&] { return !window.controller().running(); });
 }
 
 }  // namespace
