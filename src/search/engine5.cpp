@@ -47,17 +47,18 @@ void run_engine5(SearchContext& context) {
       // The site highlights the keyword in either letter case.
       const std::string title =
           replace_many(matcher.submatch_text(j, 3), -1, 1, false, "<b>", "", "</b>", "");
-      const int row = rows.add_row({title});
       // A hit without a title means the site has nothing more; its row keeps
       // only its number.
       if (title.empty()) {
+        rows.add_row({title});
         ended = true;
         break;
       }
+      // The row is added once its cells are known, so a sort or an export
+      // meanwhile never sees a row without its share.
       const std::string detail_page = WebRequest(site + matcher.submatch_text(j, 1), kPost);
       const std::string share_address = text_between(detail_page, share_left, share_right);
-      context.results.set_cell_text(row, 2, share_address);
-      context.results.set_cell_text(row, 3, share_state_text(check_share(share_address)));
+      rows.add_row({title, share_address, share_state_text(check_share(share_address))});
     }
     ++page;
     if (ended) {

@@ -74,12 +74,12 @@ void run_engine6(SearchContext& context) {
     // File ids and times are paired by match index only. A row past the
     // page's hits still asks the redirect page for an empty id.
     for (int j = 1; j <= columns.rows_per_page; ++j) {
-      const int row = rows.add_row({files.submatch_text(j, 2), times.submatch_text(j, 1)});
+      // The row is added once its cells are known (see engine 5).
       const std::string redirect_page =
           WebRequest(site + "/redirect/file?id=" + files.submatch_text(j, 1));
       const std::string share_address = text_between(redirect_page, share_left, share_right);
-      context.results.set_cell_text(row, 3, share_address);
-      context.results.set_cell_text(row, 4, share_state_text(check_share(share_address)));
+      rows.add_row({files.submatch_text(j, 2), times.submatch_text(j, 1), share_address,
+                    share_state_text(check_share(share_address))});
     }
     ++page;
   }

@@ -116,8 +116,6 @@ int RowWriter::add_row(const std::vector<std::string>& cells) {
   return results_.append_row(row);
 }
 
-int RowWriter::add_numbered_row() { return results_.append_row({number_to_text(next_number_++)}); }
-
 bool RowWriter::add_page(int rows,
                          const std::function<std::vector<std::string>(int match)>& cells_of_match,
                          EmptyTitle empty_title) {

@@ -49,10 +49,6 @@ class RowWriter {
   // into columns 1, 2, … Returns the new row's index.
   int add_row(const std::vector<std::string>& cells);
 
-  // Adds a row at the end holding only its number, for engines that fill the
-  // other cells later (after further fetches). Returns the new row's index.
-  int add_numbered_row();
-
   enum class EmptyTitle {
     keep_going,  // every row of the page is added whatever it holds
     stop,        // the first row whose title (cells[0]) is empty ends the page
