@@ -92,8 +92,12 @@ bool write_file_atomically(const std::filesystem::path& path, std::string_view b
   std::filesystem::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temporary = folder / ("." + path.filename().string() + "." + std::to_string(::getpid()) + "." +
-                          std::to_string(counter++) + ".tmp");
+    // Built by appending: GCC's -Wrestrict misfires on "." + string chains.
+    std::string name(1, '.');
+    name.append(path.filename().string());
+    name.append(1, '.').append(std::to_string(::getpid()));
+    name.append(1, '.').append(std::to_string(counter++)).append(".tmp");
+    temporary = folder / name;
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return false;
   }
