@@ -18,7 +18,7 @@ class RecordingShell : public TrayShell {
   };
 
   bool is_window(WindowHandle window) const override { return window == kWindow; }
-  bool area_available() const override { return true; }
+  bool area_available() const override { return available; }
   std::uint32_t area_created_message() const override { return kAreaCreated; }
   IconHandle window_small_icon(WindowHandle) override { return kSmallIcon; }
   IconHandle make_icon(std::string_view bytes, bool png) override {
@@ -39,6 +39,7 @@ class RecordingShell : public TrayShell {
   static constexpr IconHandle kMadeIcon = 1000;
 
   int result = 1;
+  bool available = true;
   std::vector<Call> calls;
   std::vector<std::pair<std::string, bool>> made;
   WindowProcedure procedure;
