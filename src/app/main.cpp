@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/program_icon.h"
 #include "app/skin.h"
+#include "app/startup.h"
 #include "app/tray_residency.h"
 #include "app/tray_shell.h"
 
@@ -28,6 +29,10 @@ void apply_interface_font(QApplication& app) {
 int main(int argc, char** argv) {
   if (const std::optional<int> code = trovix::run_command_line(argc, argv)) return *code;
 
+  if (const std::string message = trovix::missing_display_message(); !message.empty()) {
+    std::cerr << message << '\n';
+    return 1;
+  }
   QApplication app(argc, argv);
   apply_interface_font(app);
   trovix::LoadedServices services =
