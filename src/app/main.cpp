@@ -5,8 +5,10 @@
 #include <QFontDatabase>
 #include <iostream>
 
+#include "app/announcement_popup.h"
 #include "app/cli.h"
 #include "app/main_window.h"
+#include "app/server_round_trip.h"
 
 namespace {
 
@@ -33,9 +35,16 @@ int main(int argc, char** argv) {
   }
 
   trovix::MainWindow window(std::move(services.addresses));
-  // The tray, the skin, the update window, the notice and the visit counter
-  // join the sequence as their subsystems arrive.
-  if (!window.run_creation_sequence(trovix::CreationSteps{})) return 0;
+  // The tray and the skin join the sequence as their subsystems arrive.
+  trovix::CreationSteps steps;
+  trovix::ServerRoundTrip round_trip(window);
+  round_trip.add_steps(steps);
+  if (!window.run_creation_sequence(steps)) {
+    trovix::close_announcement_popup();
+    return round_trip.exit_code();
+  }
   window.show();
-  return app.exec();
+  const int code = app.exec();
+  trovix::close_announcement_popup();
+  return code;
 }
