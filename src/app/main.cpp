@@ -9,6 +9,7 @@
 #include "app/cli.h"
 #include "app/main_window.h"
 #include "app/server_round_trip.h"
+#include "app/startup.h"
 
 namespace {
 
@@ -26,6 +27,10 @@ void apply_interface_font(QApplication& app) {
 int main(int argc, char** argv) {
   if (const std::optional<int> code = trovix::run_command_line(argc, argv)) return *code;
 
+  if (const std::string message = trovix::missing_display_message(); !message.empty()) {
+    std::cerr << message << '\n';
+    return 1;
+  }
   QApplication app(argc, argv);
   apply_interface_font(app);
   trovix::LoadedServices services =
