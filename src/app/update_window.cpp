@@ -104,6 +104,8 @@ UpdateWindow::~UpdateWindow() { job_.stop(); }
 
 void UpdateWindow::start() {
   move(50, 50);
+  // Nothing to update to is known while the page is read.
+  update_button_->setEnabled(false);
   show();
   // The window shows its empty boxes while the connection and the page are
   // checked away from the user-interface thread.
@@ -163,6 +165,7 @@ void UpdateWindow::show_page(const std::string& page) {
   history.remove(QLatin1Char('\r'));
   if (versions_differ()) {
     state_ = State::update_available;
+    update_button_->setEnabled(true);
     history_caption_->setText(QStringLiteral("本次更新内容："));
     history_box_->setPlainText(history);
     progress_bar_->show();

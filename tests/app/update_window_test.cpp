@@ -64,6 +64,7 @@ TEST_F(UpdateWindowTest, StartsWithTheFormsControlsAndTheProgressAreaHidden) {
   update.start();
   EXPECT_EQ(update.state(), UpdateWindow::State::checking);
   EXPECT_EQ(update.newest_version_box()->text(), QString());
+  EXPECT_FALSE(update.update_button()->isEnabled());
   update.reject();
   EXPECT_FALSE(update.ends_program());
 }
