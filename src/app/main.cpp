@@ -8,8 +8,12 @@
 #include "app/announcement_popup.h"
 #include "app/cli.h"
 #include "app/main_window.h"
+#include "app/program_icon.h"
 #include "app/server_round_trip.h"
+#include "app/skin.h"
 #include "app/startup.h"
+#include "app/tray_residency.h"
+#include "app/tray_shell.h"
 
 namespace {
 
@@ -39,9 +43,18 @@ int main(int argc, char** argv) {
     std::cerr << trovix::describe(problem) << '\n';
   }
 
+  app.setWindowIcon(trovix::program_icon());
+  // Declared before the window: the window's tray hook goes before the shell.
+  trovix::QtTrayShell tray_shell;
   trovix::MainWindow window(std::move(services.addresses));
-  // The tray and the skin join the sequence as their subsystems arrive.
+  trovix::TrayResidency* residency =
+      trovix::attach_tray_residency(window, window.popup_menus().tray, tray_shell);
   trovix::CreationSteps steps;
+  steps.add_tray_icon = [residency] { residency->add_icon(); };
+  steps.hook_tray_events = [residency] { residency->hook_events(); };
+  // Neutral tone; a skin that cannot be loaded leaves the platform's look.
+  steps.apply_skin = [&app] { trovix::apply_skin(app, trovix::SkinTone{}); };
+  // The update window, the notice and the visit counter.
   trovix::ServerRoundTrip round_trip(window);
   round_trip.add_steps(steps);
   if (!window.run_creation_sequence(steps)) {
