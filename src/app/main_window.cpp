@@ -91,6 +91,7 @@ MainWindow::MainWindow(ServiceAddresses addresses, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+  if (destroy_handler_) destroy_handler_();
   // Workers first: after this no engine writes, so the listeners can go.
   controller_.reset();
   results_->set_listener({});

@@ -73,6 +73,8 @@ class MainWindow : public QWidget {
   void open_address(const std::string& address);
   void open_address(const QString& address);
   void open_donation_window();
+  // Runs first while the window is destroyed (the exit link is opened there).
+  void set_destroy_handler(std::function<void()> handler) { destroy_handler_ = std::move(handler); }
 
   MemoryResultsList& results() { return *results_; }
   SearchLog& work_log() { return *log_; }
@@ -114,6 +116,7 @@ class MainWindow : public QWidget {
   LogMirror* log_mirror_ = nullptr;
   ResultActions* actions_ = nullptr;
 
+  std::function<void()> destroy_handler_;
   MessageSink message_sink_;
   UrlOpener url_opener_;
   std::uint64_t search_generation_ = 0;  // which search may give the button back
