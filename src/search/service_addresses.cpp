@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string_view>
+
+#include "search/site_list.h"
 
 namespace trovix {
 
@@ -96,7 +99,41 @@ bool known_section(std::string_view section) {
          section == "download_tools";
 }
 
+// A mirror list: the entries that are addresses are used, each once; every
+// other entry is reported. A key without any address keeps its value.
+void apply_site_list(std::string_view value, std::string_view key, const std::string& path,
+                     int line_number, std::string& first, std::vector<std::string>& mirrors,
+                     std::vector<ConfigProblem>& problems) {
+  SiteList list = parse_site_list(value);
+  for (const std::string& entry : list.rejected)
+    problems.push_back({path, line_number,
+                        "\"" + entry + "\" in " + std::string(key) +
+                            " is not an http:// or https:// address; it is left out"});
+  if (list.addresses.empty()) {
+    if (list.rejected.empty())
+      problems.push_back({path, line_number, std::string(key) + " names no address"});
+    return;
+  }
+  first = std::move(list.addresses.front());
+  mirrors.assign(std::make_move_iterator(list.addresses.begin() + 1),
+                 std::make_move_iterator(list.addresses.end()));
+}
+
 }  // namespace
+
+std::vector<std::string> ServiceAddresses::engine_sites(int engine_number) const {
+  std::vector<std::string> sites{engine_site(engine_number)};
+  for (const std::string& mirror : engine_mirrors.at(static_cast<std::size_t>(engine_number - 1)))
+    if (mirror != sites.front()) sites.push_back(mirror);
+  return sites;
+}
+
+bool engine_unconfigured(const ServiceAddresses& addresses, int engine_number) {
+  const std::string placeholder = default_service_addresses().engine_site(engine_number);
+  for (const std::string& site : addresses.engine_sites(engine_number))
+    if (site != placeholder) return false;
+  return true;
+}
 
 ServiceAddresses default_service_addresses() {
   // The real sites are not ours to name: every default lies under the
@@ -193,6 +230,12 @@ std::vector<ConfigProblem> load_service_addresses(const std::string& path, Servi
     if (field == nullptr) {
       problems.push_back(
           {path, line_number, "unknown key \"" + std::string(key) + "\" in [" + section + "]"});
+      continue;
+    }
+    if (section == "sites") {
+      apply_site_list(value, key, path, line_number, *field,
+                      into.engine_mirrors[static_cast<std::size_t>(field - into.engine.data())],
+                      problems);
       continue;
     }
     *field = (field == &into.default_folder || field == &into.ca_file)

@@ -33,7 +33,13 @@ struct ServiceAddresses {
   // process closes the download-tool tip window, separated by commas.
   std::string download_tools;
 
+  // [sites] the further addresses of a mirror list ("engine5 = A B C" puts A
+  // into `engine` and B, C here), tried in order when the ones before fail.
+  std::array<std::vector<std::string>, 6> engine_mirrors;
+
   const std::string& engine_site(int engine_number) const { return engine.at(engine_number - 1); }
+  // Every address of the engine, the first one first.
+  std::vector<std::string> engine_sites(int engine_number) const;
 };
 
 ServiceAddresses default_service_addresses();
@@ -49,6 +55,10 @@ struct ConfigProblem {
 std::vector<ConfigProblem> load_service_addresses(const std::string& path, ServiceAddresses& into);
 // "file:line: message", or "file: message" for the file as a whole.
 std::string describe(const ConfigProblem& problem);
+
+// True when every address of the engine is its built-in placeholder: the
+// user has not pointed the engine at a real site yet.
+bool engine_unconfigured(const ServiceAddresses& addresses, int engine_number);
 
 // The per-user services file: $XDG_CONFIG_HOME (or ~/.config) + "/trovix/services.ini".
 std::string user_services_path();
