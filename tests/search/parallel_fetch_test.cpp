@@ -133,7 +133,7 @@ TEST_F(ParallelFetch, FaultyPagesAmongSeveralInFlight) {
   }
 }
 
-// Pause while later pages are still in flight (page 3 stalls for 1.5 s): the
+// Pause while later pages are still in flight (page 3 stalls for 10 s): the
 // page being listed is finished, then the stop line, and the engine returns
 // without waiting for the stalled page.
 TEST_F(ParallelFetch, PauseEndsAtTheNextPageWithoutWaitingForPagesAhead) {
@@ -143,10 +143,10 @@ TEST_F(ParallelFetch, PauseEndsAtTheNextPageWithoutWaitingForPagesAhead) {
     std::string stop_line;  // after pages 1 and 2
     int rows;
   } cases[] = {
-      {1, "slowpage3x99", pages_loaded_line(2), 40},
-      {2, "slowpage3x99", pages_loaded_line(2), 40},
-      {3, "slowpage3x50", gbk("<<<本次加载完毕！\r\n"), 20},
-      {4, "slowpage3x50", pages_loaded_line(2), 20},
+      {1, "stallpage3x99", pages_loaded_line(2), 40},
+      {2, "stallpage3x99", pages_loaded_line(2), 40},
+      {3, "stallpage3x50", gbk("<<<本次加载完毕！\r\n"), 20},
+      {4, "stallpage3x50", pages_loaded_line(2), 20},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.engine);
@@ -158,7 +158,7 @@ TEST_F(ParallelFetch, PauseEndsAtTheNextPageWithoutWaitingForPagesAhead) {
     EXPECT_EQ(run->rows(), c.rows);
     EXPECT_TRUE(bare_rows(*run).empty());
     EXPECT_EQ(run->enables, 1);
-    EXPECT_LT(took, std::chrono::milliseconds(1200));
+    EXPECT_LT(took, std::chrono::seconds(6));
   }
 }
 
@@ -177,17 +177,17 @@ TEST_F(ParallelFetch, PauseDuringACloudDiskPageFinishesItsShares) {
 }
 
 // A superseded search abandons its requests on every fetching thread too:
-// the stalled page 3 does not hold the engine up, and the rest of its pages
-// fail at once.
+// the stalled page 3 (10 s) does not hold the engine up, and the rest of its
+// pages fail at once.
 TEST_F(ParallelFetch, FetchingThreadsFollowTheSearchsCancelToken) {
   addresses_.parallel_requests = 4;
   std::stop_source cancel;
   ScopedRequestCancel abandon(cancel.get_token());
   const auto start = std::chrono::steady_clock::now();
-  const auto run = this->run(4, "slowpage3x50", [&](std::string_view text, std::stop_source&) {
+  const auto run = this->run(4, "stallpage3x50", [&](std::string_view text, std::stop_source&) {
     if (text == page_progress_line(4, 2)) cancel.request_stop();
   });
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
   // Page 3 and every page not fetched before the cancel come back empty: bare
   // rows up to the page limit.
   ASSERT_EQ(run->rows(), 1000);

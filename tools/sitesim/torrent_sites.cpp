@@ -15,6 +15,7 @@
 //   "echoform"   (sites 1, 2) the first hit's title is the keyword exactly as
 //                it was sent, still percent-encoded
 //   "slowpage3"  result page 3 answers 1.5 s late (behind the pages after it)
+//   "stallpage3" result page 3 answers 10 s late (a request that stalls)
 //   "hugepage2"  result page 2 alone carries 10 MB of extra markup
 #include <httplib.h>
 
@@ -44,6 +45,7 @@ struct Switches {
   bool no_panel = false;
   bool slow_page3 = false;
   bool huge_page2 = false;
+  bool stall_page3 = false;
 };
 
 Switches switches_of(std::string_view keyword) {
@@ -62,6 +64,7 @@ Switches switches_of(std::string_view keyword) {
   s.no_panel = has("nopanel");
   s.slow_page3 = has("slowpage3");
   s.huge_page2 = has("hugepage2");
+  s.stall_page3 = has("stallpage3");
   return s;
 }
 
@@ -104,6 +107,7 @@ void send_page(httplib::Response& res, std::string_view utf8_body, const Switche
                int status = 200, int page = 0) {
   res.status = status;
   if (s.slow_page3 && page == 3) sleep_unless_stopping(std::chrono::milliseconds(1500));
+  if (s.stall_page3 && page == 3) sleep_unless_stopping(std::chrono::seconds(10));
   std::string body = to_gbk(utf8_body);
   for (std::size_t at = body.find(kBadGbkMark); at != std::string::npos;
        at = body.find(kBadGbkMark, at))
