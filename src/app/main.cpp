@@ -5,9 +5,11 @@
 #include <QFontDatabase>
 #include <iostream>
 
+#include "app/announcement_popup.h"
 #include "app/cli.h"
 #include "app/main_window.h"
 #include "app/program_icon.h"
+#include "app/server_round_trip.h"
 #include "app/skin.h"
 #include "app/startup.h"
 #include "app/tray_residency.h"
@@ -47,14 +49,20 @@ int main(int argc, char** argv) {
   trovix::MainWindow window(std::move(services.addresses));
   trovix::TrayResidency* residency =
       trovix::attach_tray_residency(window, window.popup_menus().tray, tray_shell);
-  // The update window, the notice and the visit counter join the sequence as
-  // their subsystems arrive.
   trovix::CreationSteps steps;
   steps.add_tray_icon = [residency] { residency->add_icon(); };
   steps.hook_tray_events = [residency] { residency->hook_events(); };
   // Neutral tone; a skin that cannot be loaded leaves the platform's look.
   steps.apply_skin = [&app] { trovix::apply_skin(app, trovix::SkinTone{}); };
-  if (!window.run_creation_sequence(steps)) return 0;
+  // The update window, the notice and the visit counter.
+  trovix::ServerRoundTrip round_trip(window);
+  round_trip.add_steps(steps);
+  if (!window.run_creation_sequence(steps)) {
+    trovix::close_announcement_popup();
+    return round_trip.exit_code();
+  }
   window.show();
-  return app.exec();
+  const int code = app.exec();
+  trovix::close_announcement_popup();
+  return code;
 }

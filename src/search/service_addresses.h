@@ -37,6 +37,9 @@ struct ServiceAddresses {
   std::string ca_file;
   // [paths]
   std::string default_folder;  // "~/" at the start of a value means $HOME
+  // [download_tools] names: the programs besides "Thunder.exe" whose running
+  // process closes the download-tool tip window, separated by commas.
+  std::string download_tools;
   // [search] requests one search may have in flight at once (1: one after
   // the other); rows and log lines are the same whatever the number.
   int parallel_requests = kDefaultParallelRequests;
