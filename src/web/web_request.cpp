@@ -318,6 +318,10 @@ ScopedRequestCancel::ScopedRequestCancel(std::stop_token token)
 
 ScopedRequestCancel::~ScopedRequestCancel() { tls_cancel_token = std::move(previous_); }
 
+RequestScope current_request_scope() { return RequestScope{tls_cancel_token}; }
+
+ScopedRequestScope::ScopedRequestScope(const RequestScope& scope) : cancel_(scope.cancel) {}
+
 std::string WebRequest(std::string_view url, int method, std::string_view post_data,
                        std::string* cookies, std::string* returned_cookies,
                        std::string_view extra_headers, std::string* returned_headers,

@@ -35,4 +35,23 @@ class ScopedRequestCancel {
   std::stop_token previous_;
 };
 
+// The per-thread request settings of a thread (today its cancel token). A
+// thread that makes requests on behalf of another captures that thread's
+// scope and installs it for as long as it works for it, so its requests are
+// abandoned and configured exactly as the other thread's would be.
+struct RequestScope {
+  std::stop_token cancel;
+};
+RequestScope current_request_scope();
+
+class ScopedRequestScope {
+ public:
+  explicit ScopedRequestScope(const RequestScope& scope);
+  ScopedRequestScope(const ScopedRequestScope&) = delete;
+  ScopedRequestScope& operator=(const ScopedRequestScope&) = delete;
+
+ private:
+  ScopedRequestCancel cancel_;
+};
+
 }  // namespace trovix
