@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/cli_results.h"
+#include "app/cli_sites.h"
 #include "search/engine_table.h"
 #include "search/results_list.h"
 #include "search/search_controller.h"
@@ -23,6 +24,7 @@ constexpr std::string_view kUsage =
     "  trovix search --engine N [--services FILE] [--sort] [--parallel N]\n"
     "                [--format tsv|csv|json|txt|xls] [--output FILE] KEYWORD\n"
     "  trovix magnet [--services FILE] URL\n"
+    "  trovix sites [--services FILE] [--format table|json]\n"
     "  trovix --version\n"
     "  trovix --help\n"
     "\n"
@@ -40,7 +42,14 @@ constexpr std::string_view kUsage =
     "it cannot be written; an older FILE then stays as it was).\n"
     "magnet fetches a detail page of 种子引擎3 and prints its magnet link; when the\n"
     "page cannot be fetched or has no magnet panel it prints 链接提取失败请重试！\n"
-    "on standard error and exits 1.\n";
+    "on standard error and exits 1.\n"
+    "sites checks every configured address of the six engines and the information\n"
+    "page, several at once, each within the time-out: ok (the engine's markers are\n"
+    "there), changed (it answers without them: parked or redesigned) or unreachable\n"
+    "(with the error), and the time taken. Exit status 0 when every engine has an\n"
+    "ok address, 1 otherwise. A [sites] key may list several addresses separated by\n"
+    "blanks: a search uses the first that answers (see README.md, \"Service\n"
+    "addresses\").\n";
 
 // The engines, from the engine table, then the built-in test engine.
 std::string engine_help() {
@@ -276,6 +285,15 @@ std::string parse_search(int argc, char** argv, SearchArguments& parsed) {
   return {};
 }
 
+// A new user's search finds nothing until the engine points at a real site;
+// say where that is set instead of leaving an empty list unexplained.
+std::string first_run_line(int engine) {
+  return "trovix: engine " + std::to_string(engine) +
+         " has no site address configured (only its built-in placeholder); set engine" +
+         std::to_string(engine) + " in [sites] of " + user_services_path() +
+         " (see README.md, \"Service addresses\")";
+}
+
 int run_search(const SearchArguments& arguments, std::ostream& out, std::ostream& err) {
   const std::string keyword = utf8_to_gbk(*arguments.keyword);
   if (keyword.empty() || gbk_to_utf8(keyword) != *arguments.keyword)
@@ -311,7 +329,7 @@ int run_search(const SearchArguments& arguments, std::ostream& out, std::ostream
 
   SearchCommandResult result;
   {
-    SearchController controller(list, log, std::move(services.addresses));
+    SearchController controller(list, log, services.addresses);
     SearchCommandUi ui;
     ui.keyword_box_text = keyword;
     ui.checked_engine = arguments.engine == 0 ? kTestEngineChoice : arguments.engine;
@@ -332,7 +350,10 @@ int run_search(const SearchArguments& arguments, std::ostream& out, std::ostream
     case SearchCommandResult::started:
       break;
   }
-  return write_search_output(list, arguments.format, arguments.results, out, err);
+  const int code = write_search_output(list, arguments.format, arguments.results, out, err);
+  if (arguments.engine >= 1 && engine_unconfigured(services.addresses, arguments.engine))
+    err << first_run_line(arguments.engine) << "\n";
+  return code;
 }
 
 }  // namespace
@@ -379,6 +400,7 @@ std::optional<int> run_command_line(int argc, char** argv, std::ostream& out, st
     return 0;
   }
   if (command == "magnet") return run_magnet_command(argc, argv, out, err);
+  if (command == "sites") return run_sites_command(argc, argv, out, err);
   if (command == "search") {
     SearchArguments arguments;
     if (const std::string problem = parse_search(argc, argv, arguments); !problem.empty())

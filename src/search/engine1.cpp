@@ -6,6 +6,7 @@
 #include "search/engine_patterns.h"
 #include "search/engines.h"
 #include "search/fetch_pool.h"
+#include "search/site_failover.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -16,7 +17,6 @@ namespace trovix {
 namespace {
 
 constexpr int kEngine = 1;
-constexpr int kPost = 1;
 constexpr int kPageLimit = 100;  // the site lists no more than this many pages
 
 // The site marks the keyword with <b> and appends its Hot/New badges inside
@@ -57,21 +57,15 @@ void run_engine1(SearchContext& context) {
 
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
-  const std::string& site = context.addresses.engine_site(kEngine);
   const int rows_per_page = engine_column_set(kEngine).rows_per_page;
   int page = 1;
 
-  // The form answers with a redirect to the search's first result page; the
-  // address is read from the raw header block, which the site ends with its
-  // Server line.
-  std::string headers;
-  WebRequest(site, kPost, "keyword=" + url_encode(context.keyword(), false, true), nullptr, nullptr,
-             {}, &headers, true);
-  const std::string redirect =
-      replace_many(text_between(headers, "Location: ", "Server"), -1, 1, false, "\r\n", "");
-  const std::string token = text_between(redirect, "/search/", "/1");
-
-  const std::string first_page = WebRequest(redirect);
+  // The form posts the keyword and is redirected to the search's first
+  // result page; the site's token is in that address.
+  const OpenedSite opened = open_engine_site(context, kEngine);
+  const std::string& site = opened.site;
+  const std::string token = text_between(opened.first.redirect, "/search/", "/1");
+  const std::string& first_page = opened.first.page;
   if (find_text(first_page, nothing_found) != -1) {
     context.append_log(nothing_line);
     context.enable_search_button();

@@ -4,6 +4,7 @@
 #include "search/engine_patterns.h"
 #include "search/engines.h"
 #include "search/fetch_pool.h"
+#include "search/site_failover.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -46,7 +47,8 @@ void run_engine2(SearchContext& context) {
 
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
-  const std::string& site = context.addresses.engine_site(kEngine);
+  const OpenedSite opened = open_engine_site(context, kEngine);
+  const std::string& site = opened.site;
   const int rows_per_page = engine_column_set(kEngine).rows_per_page;
   int page = 1;
 
@@ -57,7 +59,7 @@ void run_engine2(SearchContext& context) {
            "&p=" + number_to_text(number);
   };
 
-  const std::string first_page = WebRequest(page_address(page));
+  const std::string& first_page = opened.first.page;
   if (find_text(first_page, nothing_found) != -1) {
     context.append_log(nothing_line);
     context.enable_search_button();

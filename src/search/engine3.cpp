@@ -4,6 +4,7 @@
 #include "search/engine_patterns.h"
 #include "search/engines.h"
 #include "search/fetch_pool.h"
+#include "search/site_failover.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -51,13 +52,14 @@ void run_engine3(SearchContext& context) {
 
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
-  const std::string& site = context.addresses.engine_site(kEngine);
+  const OpenedSite opened = open_engine_site(context, kEngine);
+  const std::string& site = opened.site;
   const int rows_per_page = engine_column_set(kEngine).rows_per_page;
   int page = 1;
 
   // The keyword goes into the path as typed; the request routine makes the
   // address safe to send.
-  const std::string first_page = WebRequest(site + "/search/" + context.keyword() + "/1-1.html");
+  const std::string& first_page = opened.first.page;
   const std::string count_text = text_between(first_page, "<span>About ", "results in ");
   const std::string time_text = text_between(first_page, "results in ", "milliseconds");
   const int page_count = page_count_of(count_text, rows_per_page, 1.0);

@@ -4,6 +4,7 @@
 #include "search/engine_patterns.h"
 #include "search/engines.h"
 #include "search/fetch_pool.h"
+#include "search/site_failover.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -21,8 +22,7 @@ struct ResultPage {
   PageRows rows;
 };
 
-ResultPage read_result_page(const std::string& address, int rows_per_page) {
-  const std::string result_page = WebRequest(address);
+ResultPage parse_result_page(const std::string& result_page, int rows_per_page) {
   // The phrase anywhere in a page ends the search.
   if (find_text(result_page, "Page not found") != -1) return {true, {}};
   RegexMatcher facts;
@@ -39,6 +39,10 @@ ResultPage read_result_page(const std::string& address, int rows_per_page) {
   return page;
 }
 
+ResultPage read_result_page(const std::string& address, int rows_per_page) {
+  return parse_result_page(WebRequest(address), rows_per_page);
+}
+
 }  // namespace
 
 void run_engine4(SearchContext& context) {
@@ -46,7 +50,10 @@ void run_engine4(SearchContext& context) {
 
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
-  const std::string& site = context.addresses.engine_site(kEngine);
+  // Page 1 is the first request, made through the failover over the
+  // engine's addresses; the other pages go to the address that answered.
+  const OpenedSite opened = open_engine_site(context, kEngine);
+  const std::string& site = opened.site;
   const int rows_per_page = engine_column_set(kEngine).rows_per_page;
   int page = 1;
 
@@ -55,13 +62,19 @@ void run_engine4(SearchContext& context) {
   // by at most parallel_requests - 1 pages; those past the end page are
   // abandoned when it comes.
   FetchPool pool(parallel_requests(context));
-  PagesAhead<ResultPage> pages(pool, pool.size(), kPageLimit, [&](int number) {
-    // The keyword goes into the path as typed; the request routine makes the
-    // address safe to send.
-    return [address =
-                site + "search/" + context.keyword() + "_ctime_" + number_to_text(number) + ".html",
-            rows_per_page] { return read_result_page(address, rows_per_page); };
-  });
+  PagesAhead<ResultPage> pages(
+      pool, pool.size(), kPageLimit, [&](int number) -> auto{
+        if (number == 1)
+          return std::function<ResultPage()>([&opened, rows_per_page] {
+            return parse_result_page(opened.first.page, rows_per_page);
+          });
+        // The keyword goes into the path as typed; the request routine makes the
+        // address safe to send.
+        return std::function<ResultPage()>(
+            [address = site + "search/" + context.keyword() + "_ctime_" + number_to_text(number) +
+                       ".html",
+             rows_per_page] { return read_result_page(address, rows_per_page); });
+      });
   for (int pass = 1; pass <= kPageLimit; ++pass) {
     if (ended_by_pause(context, pages_loaded_line(page - 1))) return;
     const ResultPage result = pages.take(page);

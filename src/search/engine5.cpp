@@ -9,6 +9,7 @@
 #include "search/engines.h"
 #include "search/fetch_pool.h"
 #include "search/share_check.h"
+#include "search/site_failover.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -36,10 +37,10 @@ FoundShare share_of_hit(const std::string& detail_address) {
   return find_and_check_share(WebRequest(detail_address, kPost), share_left, share_right);
 }
 
-ResultPage read_result_page(FetchPool& pool, const std::string& address, const std::string& site,
-                            int rows_per_page) {
+ResultPage read_result_page(FetchPool& pool, const std::string& result_page,
+                            const std::string& site, int rows_per_page) {
   RegexMatcher matcher;
-  matcher.match(engine5_result_pattern(), WebRequest(address, kPost));
+  matcher.match(engine5_result_pattern(), result_page);
   ResultPage page;
   for (int j = 1; j <= rows_per_page; ++j) {
     // The site highlights the keyword in either letter case.
@@ -63,19 +64,26 @@ void run_engine5(SearchContext& context) {
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
   const EngineColumnSet& columns = engine_column_set(kEngine);
-  const std::string& site = context.addresses.engine_site(kEngine);
+  // Page 1 is the first request, made through the failover over the
+  // engine's addresses; the other pages go to the address that answered.
+  const OpenedSite opened = open_engine_site(context, kEngine);
+  const std::string& site = opened.site;
   int page = 1;
 
   // Up to parallel_requests share chains are in flight; with more than one,
   // the next result page is fetched meanwhile once this one proved full.
   FetchPool pool(parallel_requests(context));
   auto queue_page = [&](int number) {
+    if (number == 1)
+      return pool.submit([&pool, &opened, &site, rows_per_page = columns.rows_per_page] {
+        return read_result_page(pool, opened.first.page, site, rows_per_page);
+      });
     // The site takes the keyword into its path as typed; the request routine
     // makes the address safe to send.
     return pool.submit([&pool,
                         address = site + "/zh/" + context.keyword() + "_" + number_to_text(number),
                         &site, rows_per_page = columns.rows_per_page] {
-      return read_result_page(pool, address, site, rows_per_page);
+      return read_result_page(pool, WebRequest(address, kPost), site, rows_per_page);
     });
   };
   std::optional<std::future<ResultPage>> ahead;

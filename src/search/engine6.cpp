@@ -12,6 +12,7 @@
 #include "search/engines.h"
 #include "search/fetch_pool.h"
 #include "search/share_check.h"
+#include "search/site_failover.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -80,12 +81,12 @@ void run_engine6(SearchContext& context) {
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
   const EngineColumnSet& columns = engine_column_set(kEngine);
-  const std::string& site = context.addresses.engine_site(kEngine);
+  const OpenedSite opened = open_engine_site(context, kEngine);
+  const std::string& site = opened.site;
   int page = 1;
 
   // The first result page serves only for the count.
-  const std::string first_page =
-      WebRequest(site + "/share/o1kw" + context.keyword() + "pg" + number_to_text(page));
+  const std::string& first_page = opened.first.page;
   const int hit_count = hit_count_of(text_between(first_page, count_left, count_right));
   context.append_log(start_line + number_to_text(hit_count) + results_tail);
 
