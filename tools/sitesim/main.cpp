@@ -21,6 +21,7 @@
 #include "certs.h"
 #include "control.h"
 #include "engine_sites.h"
+#include "moved_sites.h"
 #include "raw_responder.h"
 #include "routes.h"
 #include "sim.h"
@@ -178,6 +179,7 @@ void configure(httplib::Server& server, const sitesim::SimConfig& config,
   sitesim::register_program_server(server, config);
   sitesim::register_torrent_sites(server, config);
   sitesim::register_cloud_sites(server, config);
+  sitesim::register_moved_sites(server);
 }
 
 int run(const Options& options) {
