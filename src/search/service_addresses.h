@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace trovix {
@@ -29,6 +30,10 @@ struct ServiceAddresses {
   std::string ca_file;
   // [paths]
   std::string default_folder;  // "~/" at the start of a value means $HOME
+  // [network] the time-out of each phase of every request, in seconds
+  int timeout_seconds = kDefaultTimeoutSeconds;
+
+  static constexpr int kDefaultTimeoutSeconds = 30;
 
   const std::string& engine_site(int engine_number) const { return engine.at(engine_number - 1); }
 };
@@ -44,6 +49,9 @@ struct ConfigProblem {
 // Overrides `into` with the keys the file sets. Problems are reported, never
 // thrown; keys that were read correctly stay applied, the rest keep their value.
 std::vector<ConfigProblem> load_service_addresses(const std::string& path, ServiceAddresses& into);
+// The same over the text of such a file; `path` only names it in problems.
+std::vector<ConfigProblem> parse_service_addresses(std::string_view text, const std::string& path,
+                                                   ServiceAddresses& into);
 // "file:line: message", or "file: message" for the file as a whole.
 std::string describe(const ConfigProblem& problem);
 
