@@ -260,10 +260,12 @@ SearchCommandResult search_command(SearchController& controller, ResultsList& li
   static const std::string connecting_line = gbk("<<<连接服务器中，请稍后...\r\n");
   static const std::string placeholder = gbk("（请输入关键词）");
 
-  const int columns = list.column_count();
   // Each search has its own stop token; ending the old search replaces
   // clearing a shared flag, and keeps its late writes out of what follows.
+  // It comes first: a column count read before it could miss columns the old
+  // search inserts meanwhile, and those would stay behind.
   controller.supersede();
+  const int columns = list.column_count();
   log.clear();
   log.append(connecting_line);
   list.delete_all_rows();

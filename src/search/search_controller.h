@@ -49,7 +49,7 @@ class SearchController {
 };
 
 // The search command without its message boxes, in its order: stop the
-// previous search, reset the log, empty the list, check the keyword, delete the
+// previous search, count the columns, reset the log, empty the list, check the keyword, delete the
 // columns from the last, disable Search, pick the engine, start it.
 enum class SearchCommandResult { started, keyword_missing, no_engine };
 // A checked_engine value that picks the built-in test engine (engine number
