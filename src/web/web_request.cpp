@@ -340,11 +340,14 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
   if (!handle || multi == nullptr) return fail(Failure::kSession);
   CURL* easy = handle.get();
 
-  // Session: no system proxy; a given proxy is an HTTP proxy ("host:port").
+  // Session: no system proxy; a given proxy is an HTTP proxy ("host:port")
+  // used for every address: an empty exception list makes libcurl ignore
+  // NO_PROXY and no_proxy from the environment.
   const std::string proxy_text = proxy.empty() || proxy.find("://") != std::string_view::npos
                                      ? std::string(proxy)
                                      : "http://" + std::string(proxy);
   if (curl_easy_setopt(easy, CURLOPT_PROXY, proxy_text.c_str()) != CURLE_OK ||
+      curl_easy_setopt(easy, CURLOPT_NOPROXY, "") != CURLE_OK ||
       curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) != CURLE_OK ||
       curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) !=
           CURLE_OK ||
@@ -362,7 +365,8 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
     }
   }
 
-  if (curl_easy_setopt(easy, CURLOPT_URL, target->url.c_str()) != CURLE_OK) {
+  if (curl_easy_setopt(easy, CURLOPT_URL, target->url.c_str()) != CURLE_OK ||
+      curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L) != CURLE_OK) {
     return fail(Failure::kConnection);
   }
 

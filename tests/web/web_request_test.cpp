@@ -14,8 +14,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -65,6 +67,9 @@ TEST(RequestUrl, UnsafeBytesAreEscapedAndTheRestKept) {
       {std::string("http://h/s?q=a\0b\x7f\t", 18), "http://h/s?q=a%00b%7F%09"},
       // A GBK character whose trail byte is "\" (0x5C) stays one character.
       {"http://h/s?q=" + gbk("圽"), "http://h/s?q=%E5%9C%BD"},
+      // Dot segments are sent as built, never resolved away.
+      {"http://h/zh/../_1", "http://h/zh/../_1"},
+      {"http://h/s/./a/..", "http://h/s/./a/.."},
       // Cannot be split.
       {"", ""},
       {"not a url", ""},
@@ -233,6 +238,9 @@ TEST_F(WebRequestTest, KeywordBytesNeverReachTheWireRaw) {
       {"#", "%23"},
       {"?", "?"},
       {"%", "%25"},
+      {"..", ".."},
+      {"../..", "../.."},
+      {"./x/../y", "./x/../y"},
   };
   for (const Case& c : cases) {
     std::string cookies = "c=" + c.keyword;
@@ -559,6 +567,28 @@ bool port_accepts(int port) {
   return ok;
 }
 
+// Sets an environment variable for one scope and restores it afterwards.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value, 1);
+  }
+  ~ScopedEnvironment() {
+    if (old_) {
+      ::setenv(name_.c_str(), old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_.c_str());
+    }
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
 class Tinyproxy {
  public:
   static constexpr const char* kBinary = "/usr/bin/tinyproxy";
@@ -613,6 +643,17 @@ TEST_F(WebRequestTest, GoesThroughAForwardProxy) {
   EXPECT_EQ(status, "200 OK");
   EXPECT_EQ(echo.target, "/echo?via=proxy");
   EXPECT_TRUE(echo.has_header_starting("Via: "));
+
+  // A proxy given to the call is used for every address, whatever the
+  // environment's exceptions say.
+  for (const char* name : {"NO_PROXY", "no_proxy"}) {
+    SCOPED_TRACE(name);
+    ScopedEnvironment exception(name, "127.0.0.1,localhost,*");
+    const Echo bypassed =
+        parse_echo(WebRequest(raw("/echo?via=proxy"), 0, {}, nullptr, nullptr, {}, nullptr, false,
+                              {}, {}, proxy.address(), {}, {}, 5));
+    EXPECT_TRUE(bypassed.has_header_starting("Via: "));
+  }
 
   // HTTPS is tunnelled; the certificate is still checked end to end.
   EXPECT_NE(WebRequest(https("/page/gbk"), 0, {}, nullptr, nullptr, {}, nullptr, false, {}, {},
