@@ -1,6 +1,7 @@
 #include "search/search_controller.h"
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <stop_token>
 #include <system_error>
@@ -128,6 +129,15 @@ struct SearchController::Impl {
 void SearchController::Impl::run(Session& session, EngineEntry entry, const SearchHooks& hooks) {
   {
     ScopedRequestCancel abandon_on_supersede(session.cancel.get_token());
+    RequestSettings settings;
+    settings.default_timeout_seconds = addresses.timeout_seconds;
+    if (hooks.request_observer) {
+      settings.observer =
+          std::make_shared<const RequestObserver>([&hooks, &session](const RequestRecord& record) {
+            session.guarded([&] { hooks.request_observer(record); });
+          });
+    }
+    ScopedRequestSettings request_settings(std::move(settings));
     GuardedResultsList results(list, session);
     SearchContext context{
         [&hooks] { return hooks.keyword ? hooks.keyword() : std::string(); },

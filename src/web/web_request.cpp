@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -36,6 +37,7 @@
 #include "web/codec.h"
 #include "web/http_headers.h"
 #include "web/regex_matcher.h"
+#include "web/request_settings.h"
 #include "web/text_ops.h"
 #include "web/web_request_wire.h"
 
@@ -318,13 +320,16 @@ ScopedRequestCancel::ScopedRequestCancel(std::stop_token token)
 
 ScopedRequestCancel::~ScopedRequestCancel() { tls_cancel_token = std::move(previous_); }
 
-std::string WebRequest(std::string_view url, int method, std::string_view post_data,
-                       std::string* cookies, std::string* returned_cookies,
-                       std::string_view extra_headers, std::string* returned_headers,
-                       bool no_redirect, std::string_view user_name, std::string_view password,
-                       std::string_view proxy, std::string_view proxy_user_name,
-                       std::string_view proxy_password, int timeout_seconds, std::string* location,
-                       std::string* status_text, std::string* response_bytes) {
+namespace {
+
+// The whole exchange; WebRequest adds the thread's settings around it.
+std::string exchange(std::string_view url, int method, std::string_view post_data,
+                     std::string* cookies, std::string* returned_cookies,
+                     std::string_view extra_headers, std::string* returned_headers,
+                     bool no_redirect, std::string_view user_name, std::string_view password,
+                     std::string_view proxy, std::string_view proxy_user_name,
+                     std::string_view proxy_password, int timeout_seconds, std::string* location,
+                     std::string* status_text, std::string* response_bytes) {
   auto fail = [status_text](Failure failure) {
     if (status_text != nullptr) *status_text = failure_text(failure);
     return std::string();
@@ -407,7 +412,10 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
   // Each phase is bounded, not the whole call: connecting (resolve, TCP, TLS,
   // proxy) within the timeout, then no more than the timeout without a byte.
   // A slow but live page therefore still arrives whole.
-  const long timeout = timeout_seconds >= 1 ? timeout_seconds : kDefaultTimeoutSeconds;
+  const int thread_default = current_request_settings().default_timeout_seconds;
+  const long timeout = timeout_seconds >= 1  ? timeout_seconds
+                       : thread_default >= 1 ? thread_default
+                                             : kDefaultTimeoutSeconds;
   if (curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, timeout) != CURLE_OK ||
       curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) != CURLE_OK ||
       curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, timeout) != CURLE_OK) {
@@ -493,6 +501,49 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
 
   std::string result = body_text(exchange.body);
   if (response_bytes != nullptr) *response_bytes = std::move(exchange.body);
+  return result;
+}
+
+const char* method_name(int method) {
+  switch (method) {
+    case 1:
+      return "POST";
+    case 2:
+      return "HEAD";
+    case 3:
+      return "PUT";
+    default:
+      return "GET";
+  }
+}
+
+}  // namespace
+
+std::string WebRequest(std::string_view url, int method, std::string_view post_data,
+                       std::string* cookies, std::string* returned_cookies,
+                       std::string_view extra_headers, std::string* returned_headers,
+                       bool no_redirect, std::string_view user_name, std::string_view password,
+                       std::string_view proxy, std::string_view proxy_user_name,
+                       std::string_view proxy_password, int timeout_seconds, std::string* location,
+                       std::string* status_text, std::string* response_bytes) {
+  const std::shared_ptr<const RequestObserver> observer = current_request_settings().observer;
+  if (!observer || !*observer) {
+    return exchange(url, method, post_data, cookies, returned_cookies, extra_headers,
+                    returned_headers, no_redirect, user_name, password, proxy, proxy_user_name,
+                    proxy_password, timeout_seconds, location, status_text, response_bytes);
+  }
+  // The observer needs the status even when the caller does not ask for it;
+  // a caller's status text that the call leaves alone stays as it was.
+  std::string status = status_text != nullptr ? *status_text : std::string();
+  const auto started = std::chrono::steady_clock::now();
+  std::string result =
+      exchange(url, method, post_data, cookies, returned_cookies, extra_headers, returned_headers,
+               no_redirect, user_name, password, proxy, proxy_user_name, proxy_password,
+               timeout_seconds, location, &status, response_bytes);
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started);
+  (*observer)(RequestRecord{method_name(method), url, status, elapsed});
+  if (status_text != nullptr) *status_text = std::move(status);
   return result;
 }
 
