@@ -25,6 +25,7 @@
 
 #include "support/sitesim_process.h"
 #include "web/codec.h"
+#include "web/request_settings.h"
 #include "web/web_request_wire.h"
 
 extern char** environ;
@@ -411,6 +412,46 @@ TEST_F(WebRequestTest, StalledServerEndsAfterTheTimeout) {
   EXPECT_EQ(status, gbk("712 服务器未响应!"));
   EXPECT_GE(elapsed, 0.9);
   EXPECT_LE(elapsed, 3.0);
+}
+
+// The thread's settings: their time-out serves calls that name none, their
+// observer sees every exchange; scopes nest, and another thread has its own.
+TEST_F(WebRequestTest, ThreadSettingsGiveTheTimeoutAndSeeEveryExchange) {
+  struct Seen {
+    std::string method, url, status;
+  };
+  std::vector<Seen> seen;
+  RequestSettings settings;
+  settings.default_timeout_seconds = 1;
+  settings.observer = std::make_shared<const RequestObserver>([&](const RequestRecord& r) {
+    seen.push_back({std::string(r.method), std::string(r.url), std::string(r.status)});
+  });
+  {
+    ScopedRequestSettings scope(settings);
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(WebRequest(http("/fault/stall?seconds=20")), "");
+    EXPECT_LE(seconds_since(start), 3.0);
+    WebRequest(http("/status/404"), 1);
+    {
+      ScopedRequestSettings inner(RequestSettings{});
+      WebRequest(http("/page/gbk"));  // not observed
+      EXPECT_EQ(current_request_settings().default_timeout_seconds, 0);
+    }
+    std::string status = "left alone";
+    WebRequest("no url", 3, {}, nullptr, nullptr, {}, nullptr, false, {}, {}, {}, {}, {}, 0,
+               nullptr, &status);
+    EXPECT_EQ(status, gbk("701 解析URL地址失败!"));
+    std::thread([] { EXPECT_FALSE(current_request_settings().observer); }).join();
+  }
+  EXPECT_FALSE(current_request_settings().observer);
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].method, "GET");
+  EXPECT_EQ(seen[0].url, http("/fault/stall?seconds=20"));
+  EXPECT_EQ(seen[0].status, gbk("712 服务器未响应!"));
+  EXPECT_EQ(seen[1].method, "POST");
+  EXPECT_EQ(seen[1].status, "404 Not Found");
+  EXPECT_EQ(seen[2].method, "PUT");
+  EXPECT_EQ(seen[2].status, gbk("701 解析URL地址失败!"));
 }
 
 TEST_F(WebRequestTest, CutConnectionKeepsWhatArrived) {
