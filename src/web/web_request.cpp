@@ -232,7 +232,45 @@ struct Outcome {
   bool cancelled = false;
 };
 
-Outcome run_transfer(CURLM* multi, CURL* easy) {
+// libcurl's low-speed check averages over the whole transfer, uploads
+// included, so a server that takes a POST body and then says nothing is
+// given several time-outs. This watch ends the transfer once nothing has moved
+// either way for one time-out after the connection stood.
+class IdleWatch {
+ public:
+  IdleWatch(CURL* easy, long timeout_seconds)
+      : easy_(easy), timeout_(std::chrono::seconds(timeout_seconds)) {}
+
+  bool expired() {
+    const auto now = std::chrono::steady_clock::now();
+    curl_off_t connected = 0, down = 0, up = 0;
+    long header_bytes = 0;
+    curl_easy_getinfo(easy_, CURLINFO_PRETRANSFER_TIME_T, &connected);
+    curl_easy_getinfo(easy_, CURLINFO_SIZE_DOWNLOAD_T, &down);
+    curl_easy_getinfo(easy_, CURLINFO_SIZE_UPLOAD_T, &up);
+    curl_easy_getinfo(easy_, CURLINFO_HEADER_SIZE, &header_bytes);
+    // Connecting has its own time-out.
+    if (connected <= 0) return false;
+    const curl_off_t moved = down + up + header_bytes;
+    if (!watching_ || moved != moved_) {
+      watching_ = true;
+      moved_ = moved;
+      last_move_ = now;
+      return false;
+    }
+    return now - last_move_ > timeout_;
+  }
+
+ private:
+  CURL* easy_;
+  std::chrono::steady_clock::duration timeout_;
+  bool watching_ = false;
+  curl_off_t moved_ = 0;
+  std::chrono::steady_clock::time_point last_move_;
+};
+
+Outcome run_transfer(CURLM* multi, CURL* easy, long timeout_seconds) {
+  IdleWatch idle(easy, timeout_seconds);
   Outcome outcome;
   if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
     outcome.code = CURLE_FAILED_INIT;
@@ -264,7 +302,11 @@ Outcome run_transfer(CURLM* multi, CURL* easy) {
         outcome.code = CURLE_FAILED_INIT;  // finished without a report: should not happen
         break;
       }
-      curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+      if (idle.expired()) {
+        outcome.code = CURLE_OPERATION_TIMEDOUT;
+        break;
+      }
+      curl_multi_poll(multi, nullptr, 0, 200, nullptr);
     }
   }
   curl_multi_remove_handle(multi, easy);
@@ -472,7 +514,7 @@ std::string exchange(std::string_view url, int method, std::string_view post_dat
   }
 
   if (tls_cancel_token.stop_requested()) return fail(Failure::kSend);
-  const Outcome outcome = run_transfer(multi, easy);
+  const Outcome outcome = run_transfer(multi, easy, timeout);
 
   // The final response's headers are in when its block is complete and it is
   // neither an interim 1xx nor a redirect that curl was about to follow.

@@ -20,6 +20,7 @@
 
 #include "certs.h"
 #include "engine_sites.h"
+#include "fault_sites.h"
 #include "raw_responder.h"
 #include "routes.h"
 #include "sim.h"
@@ -168,6 +169,7 @@ void configure(httplib::Server& server, const sitesim::SimConfig& config,
   sitesim::register_program_server(server, config);
   sitesim::register_torrent_sites(server, config);
   sitesim::register_cloud_sites(server, config);
+  sitesim::register_fault_sites(server, own_base);
 }
 
 int run(const Options& options) {
