@@ -357,6 +357,8 @@ void set_web_ca_file(std::string path) {
   ca_file_setting() = std::move(path);
 }
 
+std::stop_token current_request_cancel() { return tls_cancel_token; }
+
 ScopedRequestCancel::ScopedRequestCancel(std::stop_token token)
     : previous_(std::exchange(tls_cancel_token, std::move(token))) {}
 

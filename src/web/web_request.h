@@ -23,7 +23,11 @@ void set_web_ca_file(std::string path);
 
 // While an instance lives on a thread, every WebRequest made on that thread
 // is abandoned as soon as the token is stopped (used when a search is
-// superseded or the program shuts down; Pause does not use it).
+// superseded or the program shuts down; Pause does not use it). Work that
+// fans out to threads of its own hands current_request_cancel() to a scope on
+// each of them, as it does with current_request_settings().
+std::stop_token current_request_cancel();
+
 class ScopedRequestCancel {
  public:
   explicit ScopedRequestCancel(std::stop_token token);

@@ -551,6 +551,11 @@ TEST_F(WebRequestTest, SupersededRequestEndsAtOnce) {
   {
     ScopedRequestCancel cancel(stop.get_token());
     EXPECT_EQ(WebRequest(http("/page/gbk")), "");
+    // Handed to another thread, the token stops that thread's requests too.
+    std::thread([token = current_request_cancel()] {
+      ScopedRequestCancel there(token);
+      EXPECT_EQ(WebRequest(http("/page/gbk")), "");
+    }).join();
   }
   EXPECT_NE(WebRequest(http("/page/gbk")), "");
 }
