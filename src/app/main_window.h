@@ -25,6 +25,7 @@
 namespace trovix {
 
 class LogMirror;
+class ResultActions;
 class ResultsModel;
 class TabControl;
 
@@ -70,6 +71,7 @@ class MainWindow : public QWidget {
   void set_list_observer(ListObserver observer);
   void show_message(QMessageBox::Icon icon, const QString& title, const QString& text);
   void open_address(const std::string& address);
+  void open_address(const QString& address);
   void open_donation_window();
 
   MemoryResultsList& results() { return *results_; }
@@ -86,6 +88,7 @@ class MainWindow : public QWidget {
   StatusBar* status_bar() const { return status_bar_; }
   const NoticeBar& notice_bar() const { return notice_; }
   ResultsModel* results_model() const { return model_; }
+  ResultActions* result_actions() const { return actions_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -109,6 +112,7 @@ class MainWindow : public QWidget {
   PopupMenus menus_;
   ResultsModel* model_ = nullptr;
   LogMirror* log_mirror_ = nullptr;
+  ResultActions* actions_ = nullptr;
 
   MessageSink message_sink_;
   UrlOpener url_opener_;

@@ -88,12 +88,13 @@ std::string* field_of(ServiceAddresses& a, std::string_view section, std::string
   }
   if (section == "tls" && key == "ca_file") return &a.ca_file;
   if (section == "paths" && key == "default_folder") return &a.default_folder;
+  if (section == "download_tools" && key == "names") return &a.download_tools;
   return nullptr;
 }
 
 bool known_section(std::string_view section) {
   return section == "sites" || section == "server" || section == "tls" || section == "paths" ||
-         section == "network";
+         section == "download_tools" || section == "network";
 }
 
 // A ";" or "#" after a blank starts a comment that runs to the end of the
@@ -149,6 +150,9 @@ ServiceAddresses default_service_addresses() {
   a.form_token = "0123456789abcdefghijklmnopqrstuv";
   a.connectivity_check = "http://connectivity.invalid/";
   a.default_folder = expand_home("~/Trovix");
+  // The magnet handlers Linux users run.
+  a.download_tools =
+      "qbittorrent, transmission-gtk, transmission-qt, deluge, deluge-gtk, ktorrent, aria2c";
   return a;
 }
 

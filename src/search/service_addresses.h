@@ -30,6 +30,9 @@ struct ServiceAddresses {
   std::string ca_file;
   // [paths]
   std::string default_folder;  // "~/" at the start of a value means $HOME
+  // [download_tools] names: the programs besides "Thunder.exe" whose running
+  // process closes the download-tool tip window, separated by commas.
+  std::string download_tools;
   // [network] the time-out of each phase of every request, in seconds
   int timeout_seconds = kDefaultTimeoutSeconds;
 
