@@ -80,10 +80,9 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
                std::max<std::int64_t>(t->announced, 0));
     return length;
   }
-  // A redirect that curl follows is passed over; any other status stops here.
-  char* location = nullptr;
-  curl_easy_getinfo(t->easy, CURLINFO_REDIRECT_URL, &location);
-  if (code < 400 && location != nullptr) return length;
+  // A redirect is passed over (curl follows it, or the transfer ends without
+  // a 2xx head and counts as failed); any other status stops here.
+  if (code < 400) return length;
   t->refused = true;
   return 0;
 }
@@ -92,10 +91,8 @@ size_t on_body(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   const size_t length = size * count;
   if (!t->headers_done) {
-    // The body of a redirect that is followed; anything else without a 2xx head is refused.
-    char* location = nullptr;
-    curl_easy_getinfo(t->easy, CURLINFO_REDIRECT_URL, &location);
-    if (location != nullptr) return length;
+    // The body of a redirect is passed over; anything else without a 2xx head is refused.
+    if (response_code(t->easy) / 100 == 3) return length;
     t->refused = true;
     return CURL_WRITEFUNC_ERROR;
   }
@@ -213,7 +210,8 @@ bool transfer(const DownloadRequest& request, Download::State& state, const std:
   if (t.fd >= 0) {
     if (::close(t.fd) != 0) complete = false;
   }
-  if (!complete && t.fd >= 0) ::unlink(request.destination.c_str());
+  // Whatever stands at the destination after a failed transfer is not the new program.
+  if (!complete) ::unlink(request.destination.c_str());
   return complete && !stop.stop_requested();
 }
 

@@ -185,41 +185,49 @@ void register_form_service(httplib::Server& server) {
                            "<body><h1>意见反馈表单</h1></body></html>"),
                     "text/html; charset=gbk");
   });
-  server.Post(R"(/form(?:/(\w+))?/handler/web/form_runtime/handleSubmit.php)",
-              [form](const httplib::Request& req, httplib::Response& res) {
-                const std::string mode = req.matches.size() > 1 ? req.matches[1].str() : "";
-                const std::string cookie = req.get_header_value("Cookie");
-                bool ok = req.body.rfind("d=", 0) == 0;
-                std::string document =
-                    ok ? url_decode_utf8(std::string_view(req.body).substr(2), false) : "";
-                ok = ok && JsonChecker(document).valid() &&
-                     document.find("\"acc\":\"simtoken\"") != std::string::npos;
-                {
-                  std::lock_guard lock(form->mutex);
-                  ++form->posts;
-                  ok = ok && carries_issued_cookie(*form, cookie);
-                  form->last_cookie = cookie;
-                  form->last_document = document;
-                  form->last_body = req.body;
-                }
-                if (mode == "stall") {
-                  long long seconds = 30;
-                  if (req.has_param("seconds"))
-                    seconds = std::atoll(req.get_param_value("seconds").c_str());
-                  sleep_unless_stopping(std::chrono::seconds(seconds));
-                }
-                if (mode == "error") {
-                  res.status = 500;
-                  res.set_content(R"({"r":0})",
-                                  "application/json");  // the marker, but a failed status
-                  return;
-                }
-                if (mode == "fail") ok = false;
-                std::string answer = ok ? R"({"r":0})" : R"({"r":1,"msg":"invalid form data"})";
-                if (mode == "wrapped" && ok)
-                  answer = R"({"status":"done","result":{"r":0},"msg":"submitted"})";
-                res.set_content(answer, "application/json");
-              });
+  server.Post(
+      R"(/form(?:/(\w+))?/handler/web/form_runtime/handleSubmit.php)",
+      // Read through a content reader: cpp-httplib refuses form bodies over
+      // 8 KB before a plain handler runs, and a long suggestion is longer.
+      [form](const httplib::Request& req, httplib::Response& res,
+             const httplib::ContentReader& content_reader) {
+        std::string posted;
+        content_reader([&posted](const char* data, std::size_t length) {
+          posted.append(data, length);
+          return posted.size() <= (std::size_t{16} << 20);
+        });
+        const std::string mode = req.matches.size() > 1 ? req.matches[1].str() : "";
+        const std::string cookie = req.get_header_value("Cookie");
+        bool ok = posted.rfind("d=", 0) == 0;
+        std::string document = ok ? url_decode_utf8(std::string_view(posted).substr(2), false) : "";
+        ok = ok && JsonChecker(document).valid() &&
+             document.find("\"acc\":\"simtoken\"") != std::string::npos;
+        {
+          std::lock_guard lock(form->mutex);
+          ++form->posts;
+          ok = ok && carries_issued_cookie(*form, cookie);
+          form->last_cookie = cookie;
+          form->last_document = document;
+          form->last_body = posted;
+        }
+        if (mode == "stall") {
+          long long seconds = 30;
+          if (req.has_param("seconds"))
+            seconds = std::atoll(req.get_param_value("seconds").c_str());
+          sleep_unless_stopping(std::chrono::seconds(seconds));
+        }
+        if (mode == "error") {
+          res.status = 500;
+          res.set_content(R"({"r":0})",
+                          "application/json");  // the marker, but a failed status
+          return;
+        }
+        if (mode == "fail") ok = false;
+        std::string answer = ok ? R"({"r":0})" : R"({"r":1,"msg":"invalid form data"})";
+        if (mode == "wrapped" && ok)
+          answer = R"({"status":"done","result":{"r":0},"msg":"submitted"})";
+        res.set_content(answer, "application/json");
+      });
   // What the form service has seen, for tests: page fetches and posts so far,
   // then the last post's cookie, decoded document (UTF-8) and raw body.
   server.Get("/form/last", [form](const httplib::Request&, httplib::Response& res) {
