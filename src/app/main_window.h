@@ -24,6 +24,7 @@
 
 namespace trovix {
 
+class FeedbackForm;
 class LogMirror;
 class ResultsModel;
 class TabControl;
@@ -81,6 +82,7 @@ class MainWindow : public QWidget {
 
   const WorkPage& work_page() const { return work_; }
   const AboutPage& about_page() const { return about_; }
+  FeedbackForm* feedback_form() const { return feedback_; }
   const PopupMenus& popup_menus() const { return menus_; }
   TabControl* main_tabs() const { return tabs_; }
   StatusBar* status_bar() const { return status_bar_; }
@@ -109,6 +111,7 @@ class MainWindow : public QWidget {
   PopupMenus menus_;
   ResultsModel* model_ = nullptr;
   LogMirror* log_mirror_ = nullptr;
+  FeedbackForm* feedback_ = nullptr;
 
   MessageSink message_sink_;
   UrlOpener url_opener_;

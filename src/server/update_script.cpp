@@ -69,8 +69,9 @@ std::string linux_update_script(std::string_view run_directory, std::string_view
   s += "echo '替换程序正在进行，请稍等'\n";
   s += "echo '正在终止旧版本进程...'\n";
   s += "for p in /proc/[0-9]*; do\n";
-  s += "  if [ \"$(readlink \"$p/exe\" 2>/dev/null)\" = " +
-       shell_quoted(joined_path(run_directory, program_file_name)) + " ]; then\n";
+  // -ef compares the files themselves (the shell's own test, no process per entry).
+  s += "  if [ \"$p/exe\" -ef " + shell_quoted(joined_path(run_directory, program_file_name)) +
+       " ]; then\n";
   s += "    kill -9 \"${p#/proc/}\" 2>/dev/null\n";
   s += "  fi\n";
   s += "done\n";

@@ -57,26 +57,25 @@ TEST(UpdateScript, WindowsScriptQuotesEveryNameAndRunsInTheProgramsFolder) {
 }
 
 TEST(UpdateScript, LinuxScriptQuotesEveryName) {
-  EXPECT_EQ(
-      linux_update_script("/opt/my apps/it's", "tro vix", "Trovix New.exe"),
-      "#!/bin/sh\n"
-      "cd '/opt/my apps/it'\\''s' || exit 1\n"
-      "[ -f 'KORVEN7.exe.tmp' ] || exit 1\n"
-      "echo '替换程序正在进行，请稍等'\n"
-      "echo '正在终止旧版本进程...'\n"
-      "for p in /proc/[0-9]*; do\n"
-      "  if [ \"$(readlink \"$p/exe\" 2>/dev/null)\" = '/opt/my apps/it'\\''s/tro vix' ]; then\n"
-      "    kill -9 \"${p#/proc/}\" 2>/dev/null\n"
-      "  fi\n"
-      "done\n"
-      "echo '结束进程中，请稍等！'\n"
-      "sleep 1\n"
-      "rm -f -- 'tro vix'\n"
-      "mv -f -- 'KORVEN7.exe.tmp' 'Trovix New.exe'\n"
-      "chmod +x -- 'Trovix New.exe'\n"
-      "echo '恭喜你，软件替换完成，启动软件中...'\n"
-      "./'Trovix New.exe' </dev/null >/dev/null 2>&1 &\n"
-      "rm -f -- '5update.sh'\n");
+  EXPECT_EQ(linux_update_script("/opt/my apps/it's", "tro vix", "Trovix New.exe"),
+            "#!/bin/sh\n"
+            "cd '/opt/my apps/it'\\''s' || exit 1\n"
+            "[ -f 'KORVEN7.exe.tmp' ] || exit 1\n"
+            "echo '替换程序正在进行，请稍等'\n"
+            "echo '正在终止旧版本进程...'\n"
+            "for p in /proc/[0-9]*; do\n"
+            "  if [ \"$p/exe\" -ef '/opt/my apps/it'\\''s/tro vix' ]; then\n"
+            "    kill -9 \"${p#/proc/}\" 2>/dev/null\n"
+            "  fi\n"
+            "done\n"
+            "echo '结束进程中，请稍等！'\n"
+            "sleep 1\n"
+            "rm -f -- 'tro vix'\n"
+            "mv -f -- 'KORVEN7.exe.tmp' 'Trovix New.exe'\n"
+            "chmod +x -- 'Trovix New.exe'\n"
+            "echo '恭喜你，软件替换完成，启动软件中...'\n"
+            "./'Trovix New.exe' </dev/null >/dev/null 2>&1 &\n"
+            "rm -f -- '5update.sh'\n");
 }
 
 bool wait_for(const std::function<bool()>& done, int ms = 8000) {
