@@ -96,7 +96,9 @@ FeedbackOutcome submit_feedback(const FeedbackService& service, std::string_view
   std::string cookies;
   WebRequest(service.address + std::string(kFormPagePath), 0, {}, nullptr, &cookies, {}, nullptr,
              false, {}, {}, {}, {}, {}, service.timeout_seconds);
-  if (trim_text(content).empty() || content == content_placeholder())
+  // Blanks and line breaks alone are no suggestion either.
+  if (content.find_first_not_of(" \t\r\n") == std::string_view::npos ||
+      content == content_placeholder())
     return FeedbackOutcome::kEmptyData;
   const std::string body =
       feedback_body(feedback_document_utf8(service.access_token, content, contact));

@@ -84,7 +84,8 @@ SiteSimulator* FeedbackFlow::sim_ = nullptr;
 TEST_F(FeedbackFlow, EmptyContentFetchesTheFormPageAndPostsNothing) {
   int pages = std::stoi(line(record(), "PAGES"));
   const int posts = std::stoi(line(record(), "POSTS"));
-  for (const std::string& content : {content_placeholder(), std::string(), std::string("   ")}) {
+  for (const std::string& content :
+       {content_placeholder(), std::string(), std::string("   "), std::string(" \r\n\t ")}) {
     EXPECT_EQ(submit_feedback(service(), content, contact_placeholder()),
               FeedbackOutcome::kEmptyData);
     const std::string seen = record();
