@@ -31,7 +31,8 @@ struct FileShape {
   bool cut = false;       // connection dropped half-way
   bool stall = false;     // half sent, then nothing until shutdown (or `seconds`)
   long long stall_seconds = 30;
-  std::string program;  // "sh": the file is kShellProgram
+  std::string program;   // "sh": the file is kShellProgram
+  std::size_t rate = 0;  // bytes per second; 0: as fast as the connection goes
 };
 
 FileShape shape_of(const httplib::Request& req) {
@@ -46,6 +47,8 @@ FileShape shape_of(const httplib::Request& req) {
     shape.stall_seconds =
         std::clamp<long long>(std::atoll(req.get_param_value("seconds").c_str()), 0, 3600);
   shape.program = req.get_param_value("program");
+  if (req.has_param("rate"))
+    shape.rate = std::strtoull(req.get_param_value("rate").c_str(), nullptr, 10);
   if (shape.program == "sh") shape.size = std::char_traits<char>::length(kShellProgram);
   return shape;
 }
@@ -62,7 +65,13 @@ bool write_part(const FileShape& shape, std::size_t offset, std::size_t length,
     sleep_unless_stopping(std::chrono::seconds(shape.stall_seconds));
     return false;
   }
-  std::size_t end = std::min(shape.size, offset + std::min<std::size_t>(length, 64 * 1024));
+  std::size_t piece = std::min<std::size_t>(length, 64 * 1024);
+  if (shape.rate > 0) {
+    // A tenth of a second's worth at a time.
+    piece = std::min(piece, std::max<std::size_t>(shape.rate / 10, 1));
+    if (offset > 0 && !sleep_unless_stopping(std::chrono::milliseconds(100))) return false;
+  }
+  std::size_t end = std::min(shape.size, offset + piece);
   if ((shape.cut || shape.stall) && offset < shape.size / 2) end = std::min(end, shape.size / 2);
   std::string chunk;
   if (shape.program == "sh") {
@@ -80,7 +89,7 @@ void register_update_file(httplib::Server& server) {
   // ?bytes=N size (default 1000000), ?size=unknown no Content-Length (chunked),
   // ?cut=1 connection dropped half-way, ?stall=1 half sent then silence for
   // ?seconds=N (default 30, ended by shutdown), ?status=N that status instead,
-  // ?program=sh a two-line shell program.
+  // ?program=sh a two-line shell program, ?rate=N at most N bytes a second.
   server.Get("/update/trovix_new.exe", [](const httplib::Request& req, httplib::Response& res) {
     if (req.has_param("status")) {
       res.status = std::clamp(std::atoi(req.get_param_value("status").c_str()), 200, 599);
