@@ -7,6 +7,7 @@
 
 #include "app/cli.h"
 #include "app/main_window.h"
+#include "app/startup.h"
 
 namespace {
 
@@ -24,6 +25,10 @@ void apply_interface_font(QApplication& app) {
 int main(int argc, char** argv) {
   if (const std::optional<int> code = trovix::run_command_line(argc, argv)) return *code;
 
+  if (const std::string message = trovix::missing_display_message(); !message.empty()) {
+    std::cerr << message << '\n';
+    return 1;
+  }
   QApplication app(argc, argv);
   apply_interface_font(app);
   trovix::LoadedServices services =

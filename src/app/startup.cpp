@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -13,6 +14,15 @@ void ensure_default_folder(const std::string& path) {
   // create_directory makes one level only and fails when a file of that name
   // exists; either way nothing is reported.
   std::filesystem::create_directory(folder, error);
+}
+
+std::string missing_display_message() {
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') return {};
+  }
+  return "trovix: the window needs a display (DISPLAY or WAYLAND_DISPLAY is not set); "
+         "\"trovix search\" works without one (see trovix --help)";
 }
 
 }  // namespace trovix

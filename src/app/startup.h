@@ -11,6 +11,11 @@ namespace trovix {
 // failure, or a file of that name standing there, is ignored: start-up goes on.
 void ensure_default_folder(const std::string& path);
 
+// The line to print instead of starting the window when there is no display
+// to show it on (no DISPLAY, no WAYLAND_DISPLAY and no platform chosen with
+// QT_QPA_PLATFORM); empty when the window can start. Qt would abort there.
+std::string missing_display_message();
+
 // The steps of the creation sequence that belong to the tray, the update
 // check and the status bar. An empty step does nothing.
 struct CreationSteps {
