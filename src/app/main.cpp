@@ -7,7 +7,11 @@
 
 #include "app/cli.h"
 #include "app/main_window.h"
+#include "app/program_icon.h"
+#include "app/skin.h"
 #include "app/startup.h"
+#include "app/tray_residency.h"
+#include "app/tray_shell.h"
 
 namespace {
 
@@ -37,10 +41,20 @@ int main(int argc, char** argv) {
     std::cerr << trovix::describe(problem) << '\n';
   }
 
+  app.setWindowIcon(trovix::program_icon());
+  // Declared before the window: the window's tray hook goes before the shell.
+  trovix::QtTrayShell tray_shell;
   trovix::MainWindow window(std::move(services.addresses));
-  // The tray, the skin, the update window, the notice and the visit counter
-  // join the sequence as their subsystems arrive.
-  if (!window.run_creation_sequence(trovix::CreationSteps{})) return 0;
+  trovix::TrayResidency* residency =
+      trovix::attach_tray_residency(window, window.popup_menus().tray, tray_shell);
+  // The update window, the notice and the visit counter join the sequence as
+  // their subsystems arrive.
+  trovix::CreationSteps steps;
+  steps.add_tray_icon = [residency] { residency->add_icon(); };
+  steps.hook_tray_events = [residency] { residency->hook_events(); };
+  // Neutral tone; a skin that cannot be loaded leaves the platform's look.
+  steps.apply_skin = [&app] { trovix::apply_skin(app, trovix::SkinTone{}); };
+  if (!window.run_creation_sequence(steps)) return 0;
   window.show();
   return app.exec();
 }
