@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "app/cli_results.h"
 #include "search/results_list.h"
 #include "search/search_controller.h"
 #include "search/search_log.h"
@@ -18,7 +19,9 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage:\n"
     "  trovix [--services FILE]      open the window\n"
-    "  trovix search --engine N [--services FILE] [--format tsv|csv|json] KEYWORD\n"
+    "  trovix search --engine N [--services FILE] [--sort] [--format tsv|csv|json|txt|xls]\n"
+    "                [--output FILE] KEYWORD\n"
+    "  trovix magnet [--services FILE] URL\n"
     "  trovix --version\n"
     "  trovix --help\n"
     "\n"
@@ -27,7 +30,15 @@ constexpr std::string_view kUsage =
     "error. Engines: 1-4 the torrent engines, 5-6 the cloud-disk engines, 0 the\n"
     "built-in test engine (no network; digits in the keyword set a per-page delay\n"
     "in milliseconds). FILE is an INI file of service addresses. KEYWORD is UTF-8.\n"
-    "Exit status: 0 the search ran, 1 the engine could not start, 2 bad arguments.\n";
+    "Exit status: 0 the search ran, 1 the engine could not start, 2 bad arguments.\n"
+    "\n"
+    "--sort applies the header-click sort (by title, descending) once the engine\n"
+    "ended. --format txt and xls write the window's text and table exports (GBK).\n"
+    "--output FILE writes to FILE as named instead of standard output (exit 1 when\n"
+    "it cannot be written; an older FILE then stays as it was).\n"
+    "magnet fetches a detail page of 种子引擎3 and prints its magnet link; when the\n"
+    "page cannot be fetched or has no magnet panel it prints 链接提取失败请重试！\n"
+    "on standard error and exits 1.\n";
 
 int bad_arguments(std::ostream& err, std::string_view message) {
   err << "trovix: " << message << "\n"
@@ -180,6 +191,7 @@ struct SearchArguments {
   std::optional<std::string> services;
   OutputFormat format = OutputFormat::tsv;
   std::optional<std::string> keyword;
+  ResultOptions results;
 };
 
 // Parses what follows "search". Returns an error message, empty on success.
@@ -193,6 +205,10 @@ std::string parse_search(int argc, char** argv, SearchArguments& parsed) {
       if (const auto equals = arg.find('='); equals != std::string_view::npos) {
         name = arg.substr(0, equals);
         value = arg.substr(equals + 1);
+      }
+      if (const auto problem = parse_result_option(name, value, i, argc, argv, parsed.results)) {
+        if (!problem->empty()) return *problem;
+        continue;
       }
       if (name != "--engine" && name != "--services" && name != "--format")
         return "unknown option " + std::string(name);
@@ -215,8 +231,12 @@ std::string parse_search(int argc, char** argv, SearchArguments& parsed) {
         parsed.format = OutputFormat::csv;
       } else if (*value == "json") {
         parsed.format = OutputFormat::json;
+      } else if (*value == "txt") {
+        parsed.format = OutputFormat::txt;
+      } else if (*value == "xls") {
+        parsed.format = OutputFormat::xls;
       } else {
-        return "unknown format \"" + std::string(*value) + "\" (tsv, csv or json)";
+        return "unknown format \"" + std::string(*value) + "\" (tsv, csv, json, txt or xls)";
       }
       continue;
     }
@@ -276,6 +296,7 @@ int run_search(const SearchArguments& arguments, std::ostream& out, std::ostream
     result = search_command(controller, list, log, ui);
     controller.wait();
   }
+  if (result == SearchCommandResult::started) apply_result_options(arguments.results, list, log);
   log.set_listener(nullptr);
 
   switch (result) {
@@ -288,9 +309,7 @@ int run_search(const SearchArguments& arguments, std::ostream& out, std::ostream
     case SearchCommandResult::started:
       break;
   }
-  write_rows(list, arguments.format, out);
-  out.flush();
-  return 0;
+  return write_search_output(list, arguments.format, arguments.results, out, err);
 }
 
 }  // namespace
@@ -336,6 +355,7 @@ std::optional<int> run_command_line(int argc, char** argv, std::ostream& out, st
     out << kUsage;
     return 0;
   }
+  if (command == "magnet") return run_magnet_command(argc, argv, out, err);
   if (command == "search") {
     SearchArguments arguments;
     if (const std::string problem = parse_search(argc, argv, arguments); !problem.empty())

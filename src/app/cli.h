@@ -24,8 +24,10 @@ std::optional<int> run_command_line(int argc, char** argv, std::ostream& out, st
 // Writes the list as the search command line prints it, UTF-8: a header line
 // of column titles, then one line per row. tsv: tab-separated (tabs and line
 // breaks inside a cell become blanks); csv: RFC 4180 (CR LF, quoted when
-// needed); json: an array of objects keyed by column title.
-enum class OutputFormat { tsv, csv, json };
+// needed); json: an array of objects keyed by column title. txt and xls are
+// the window's text and table exports (GBK), written by write_search_output
+// (cli_results.h), not here.
+enum class OutputFormat { tsv, csv, json, txt, xls };
 void write_rows(const ResultsList& list, OutputFormat format, std::ostream& out);
 
 // The FILE of "--services FILE" (or "--services=FILE"), when given.

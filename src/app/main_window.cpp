@@ -17,6 +17,7 @@
 #include "app/feedback_form.h"
 #include "app/gui_text.h"
 #include "app/log_view.h"
+#include "app/result_actions.h"
 #include "app/results_view.h"
 #include "app/tab_control.h"
 #include "web/codec.h"
@@ -97,6 +98,7 @@ MainWindow::MainWindow(ServiceAddresses addresses, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+  if (destroy_handler_) destroy_handler_();
   // Workers first: after this no engine writes, so the listeners can go.
   controller_.reset();
   results_->set_listener({});
@@ -128,6 +130,7 @@ void MainWindow::wire_handlers() {
           [this] { open_address(addresses_.share_page); });
   connect(about_.donate_button, &QPushButton::clicked, this, &MainWindow::open_donation_window);
   connect(status_bar_, &StatusBar::pressed, this, &MainWindow::open_donation_window);
+  actions_ = new ResultActions(*this);
   if (QAction* exit = PopupMenus::item(menus_.tray, QStringLiteral("退出软件"))) {
     connect(exit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
   }
@@ -209,8 +212,9 @@ void MainWindow::show_message(QMessageBox::Icon icon, const QString& title, cons
   box.exec();
 }
 
-void MainWindow::open_address(const std::string& address) {
-  const QString text = from_gbk(address);
+void MainWindow::open_address(const std::string& address) { open_address(from_gbk(address)); }
+
+void MainWindow::open_address(const QString& text) {
   if (url_opener_) {
     url_opener_(text);
     return;

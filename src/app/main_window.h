@@ -26,6 +26,7 @@ namespace trovix {
 
 class FeedbackForm;
 class LogMirror;
+class ResultActions;
 class ResultsModel;
 class TabControl;
 
@@ -71,7 +72,10 @@ class MainWindow : public QWidget {
   void set_list_observer(ListObserver observer);
   void show_message(QMessageBox::Icon icon, const QString& title, const QString& text);
   void open_address(const std::string& address);
+  void open_address(const QString& address);
   void open_donation_window();
+  // Runs first while the window is destroyed (the exit link is opened there).
+  void set_destroy_handler(std::function<void()> handler) { destroy_handler_ = std::move(handler); }
 
   MemoryResultsList& results() { return *results_; }
   SearchLog& work_log() { return *log_; }
@@ -88,6 +92,7 @@ class MainWindow : public QWidget {
   StatusBar* status_bar() const { return status_bar_; }
   const NoticeBar& notice_bar() const { return notice_; }
   ResultsModel* results_model() const { return model_; }
+  ResultActions* result_actions() const { return actions_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,7 +117,9 @@ class MainWindow : public QWidget {
   ResultsModel* model_ = nullptr;
   LogMirror* log_mirror_ = nullptr;
   FeedbackForm* feedback_ = nullptr;
+  ResultActions* actions_ = nullptr;
 
+  std::function<void()> destroy_handler_;
   MessageSink message_sink_;
   UrlOpener url_opener_;
   std::uint64_t search_generation_ = 0;  // which search may give the button back

@@ -89,6 +89,56 @@ int MemoryResultsList::append_row(const std::vector<std::string>& cells) {
   return index;
 }
 
+void MemoryResultsList::run_atomically(const std::function<void(ResultsList& list)>& edit) {
+  // While the step runs, the listener slot holds a collector: every nested
+  // operation copies it under the (recursive) lock as usual and calls it on
+  // this thread, which still holds the lock, so the collector needs no lock.
+  struct Gathered {
+    bool cells = false;
+    bool columns = false;
+    bool rows = false;
+    int selection = -2;  // -2: no selection notice
+    int visible = -2;
+  };
+  auto gathered = std::make_shared<Gathered>();
+  SharedListener listener;
+  {
+    std::lock_guard lock(mutex_);
+    listener = listener_;
+    listener_ = std::make_shared<const Listener>([gathered](ListChange change, int row) {
+      switch (change) {
+        case ListChange::columns:
+          gathered->columns = true;
+          break;
+        case ListChange::rows_reset:
+        case ListChange::rows_appended:
+          gathered->rows = true;
+          break;
+        case ListChange::cells:
+          gathered->cells = true;
+          break;
+        case ListChange::selection:
+          gathered->selection = row;
+          break;
+        case ListChange::ensure_visible:
+          gathered->visible = row;
+          break;
+      }
+    });
+    struct Restore {
+      SharedListener& slot;
+      SharedListener saved;
+      ~Restore() { slot = std::move(saved); }
+    } restore{listener_, listener};
+    edit(*this);
+  }
+  if (gathered->columns) notify(listener, ListChange::columns, -1);
+  if (gathered->rows) notify(listener, ListChange::rows_reset, -1);
+  if (gathered->cells) notify(listener, ListChange::cells, -1);
+  if (gathered->selection != -2) notify(listener, ListChange::selection, gathered->selection);
+  if (gathered->visible != -2) notify(listener, ListChange::ensure_visible, gathered->visible);
+}
+
 void MemoryResultsList::delete_all_rows() {
   SharedListener listener;
   std::vector<Row> old;  // freed outside the lock

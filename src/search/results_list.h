@@ -43,6 +43,13 @@ class ResultsList {
   // last column are ignored). Same outcome as insert_row + set_cell_text, with
   // one lock and one change notice instead of one per cell.
   virtual int append_row(const std::vector<std::string>& cells) = 0;
+
+  // Runs `edit` as one indivisible step: it works on the list through the
+  // reference it is given, and no operation from another thread runs between
+  // its reads and writes (a sort never mixes two rows with a row added
+  // meanwhile). `edit` must not block on other threads that use the list.
+  // A list that is not shared between threads just runs it.
+  virtual void run_atomically(const std::function<void(ResultsList& list)>& edit) { edit(*this); }
 };
 
 // What changed, for views that mirror the list.
@@ -75,6 +82,9 @@ class MemoryResultsList final : public ResultsList {
   void select_row(int row) override;
   void ensure_visible(int row) override;
   int append_row(const std::vector<std::string>& cells) override;
+  // Holds the lock throughout; the change notices of the step are gathered and
+  // given once each after it, outside the lock.
+  void run_atomically(const std::function<void(ResultsList& list)>& edit) override;
 
  private:
   struct Column {
@@ -97,7 +107,8 @@ class MemoryResultsList final : public ResultsList {
     return column >= 0 && column < static_cast<int>(columns_.size());
   }
 
-  mutable std::mutex mutex_;
+  // Recursive so that the operations an atomic step makes can take it again.
+  mutable std::recursive_mutex mutex_;
   std::vector<Column> columns_;
   std::vector<Row> rows_;
   int selected_ = -1;

@@ -87,11 +87,13 @@ std::string* field_of(ServiceAddresses& a, std::string_view section, std::string
   }
   if (section == "tls" && key == "ca_file") return &a.ca_file;
   if (section == "paths" && key == "default_folder") return &a.default_folder;
+  if (section == "download_tools" && key == "names") return &a.download_tools;
   return nullptr;
 }
 
 bool known_section(std::string_view section) {
-  return section == "sites" || section == "server" || section == "tls" || section == "paths";
+  return section == "sites" || section == "server" || section == "tls" || section == "paths" ||
+         section == "download_tools";
 }
 
 }  // namespace
@@ -120,8 +122,14 @@ ServiceAddresses default_service_addresses() {
   a.xuanfeng_installer = "http://xuanfeng.invalid/invc/cyclone/QQDownload_Setup_48_773_400.exe";
   a.form_service = "https://form.invalid";
   a.form_token = "0123456789abcdefghijklmnopqrstuv";
-  a.connectivity_check = "http://connectivity.invalid/";
+  // The one real default: the connectivity check must reach the outside world
+  // to tell whether there is one. Windows' own network probe answers a tiny
+  // text, quickly and worldwide (mainland China included).
+  a.connectivity_check = "http://www.msftconnecttest.com/connecttest.txt";
   a.default_folder = expand_home("~/Trovix");
+  // The magnet handlers Linux users run.
+  a.download_tools =
+      "qbittorrent, transmission-gtk, transmission-qt, deluge, deluge-gtk, ktorrent, aria2c";
   return a;
 }
 

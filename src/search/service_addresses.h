@@ -29,6 +29,9 @@ struct ServiceAddresses {
   std::string ca_file;
   // [paths]
   std::string default_folder;  // "~/" at the start of a value means $HOME
+  // [download_tools] names: the programs besides "Thunder.exe" whose running
+  // process closes the download-tool tip window, separated by commas.
+  std::string download_tools;
 
   const std::string& engine_site(int engine_number) const { return engine.at(engine_number - 1); }
 };

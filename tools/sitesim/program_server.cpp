@@ -1,8 +1,10 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
 #include "catalogue.h"
@@ -45,6 +47,38 @@ std::string info_page(const SimConfig& config, const std::string& version) {
   return page;
 }
 
+// The information page in the shapes the update window must cope with, each
+// under /scenario/NAME/qnvt/qnvt.html. nullopt: the scenario is not known.
+std::optional<std::string> scenario_page(const SimConfig& config, const std::string& name) {
+  if (name == "current") return info_page(config, "1.1.5");
+  if (name == "newer") return info_page(config, "1.2.0");
+  if (name == "lower") return info_page(config, "1.1.4");
+  if (name == "only-version") return to_gbk("【最新版本号】1.1.5b");
+  if (name == "blanks") return to_gbk("【最新版本号】 1.1.5 b");
+  if (name == "no-markers")
+    return to_gbk("<html><body>最新版本号 1.2.0 更新地址 软件名称</body></html>");
+  if (name == "twice")
+    // Every marker twice: only the first occurrence counts.
+    return info_page(config, "1.1.5") +
+           to_gbk("【最新版本号】9.9.9b【滚动公告】第二条公告o【更新内容】（第二次）c");
+  if (name == "caps")
+    return to_gbk("<HTML><BODY><P>【最新版本号】1.1.5b</P><P>【弹窗内容】<P>大写标签</P>f"
+                  "【更新内容】<P>（第一项）</P><P>（第二项）</P>c</BODY></HTML>");
+  if (name == "zero")
+    // Everything after the zero byte is not part of the page.
+    return to_gbk("【最新版本号】1.1.5b【更新内容】（零字节之前）c") + std::string(1, '\0') +
+           to_gbk("【滚动公告】零字节之后o");
+  if (name == "big") {
+    // 10 MB of filler with the markers at its very end.
+    std::string page(10u * 1024 * 1024, 'x');
+    page += to_gbk("【最新版本号】1.1.5b【更新内容】（大页面）c");
+    return page;
+  }
+  if (name == "no-terminators") return to_gbk("【最新版本号】1.1.5【更新内容】（无结束符）");
+  if (name == "empty") return std::string();
+  return std::nullopt;
+}
+
 std::string percent_encode_all(std::string_view bytes) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -75,7 +109,52 @@ void register_program_server(httplib::Server& server, const SimConfig& config) {
                  res.set_content(current_page, kGbkHtml);
              });
 
+  // The scenarios of the information page; "unreadable" answers 500, "stall"
+  // answers after 30 seconds, "reset" drops the connection mid-body.
+  server.Get(R"(/scenario/([a-z0-9-]+)/qnvt/qnvt\.html)",
+             [config](const httplib::Request& req, httplib::Response& res) {
+               const std::string name = req.matches[1];
+               if (name == "unreadable") {
+                 res.status = 500;
+                 res.set_content("<h1>500</h1>", kGbkHtml);
+                 return;
+               }
+               if (name == "stall") {
+                 sleep_unless_stopping(std::chrono::seconds(30));
+                 res.set_content(info_page(config, "1.1.5"), kGbkHtml);
+                 return;
+               }
+               if (name == "reset") {
+                 res.set_content_provider(
+                     100000, kGbkHtml, [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                       const std::string part = to_gbk("【最新版本号】1.2.0b");
+                       sink.write(part.data(), part.size());
+                       return false;
+                     });
+                 return;
+               }
+               std::optional<std::string> page = scenario_page(config, name);
+               if (!page) {
+                 res.status = 404;
+                 return;
+               }
+               res.set_content(std::move(*page), kGbkHtml);
+             });
+
   auto visits = std::make_shared<std::atomic<int>>(0);
+  // Counter scenarios under /scenario/NAME/count1/count.asp: "plain" has the
+  // markers unencoded, "broken" carries broken escapes and no terminators.
+  server.Get(R"(/scenario/([a-z0-9-]+)/count1/count\.asp)",
+             [](const httplib::Request& req, httplib::Response& res) {
+               const std::string name = req.matches[1];
+               if (name == "plain") {
+                 res.set_content(to_gbk("今天访问：12&#10;累计访问：3456&#10;"), kGbkHtml);
+               } else if (name == "broken") {
+                 res.set_content("%E4%B%%%zz" + to_gbk("今天访问：") + "12%", kGbkHtml);
+               } else {
+                 res.status = 500;
+               }
+             });
   server.Get("/count1/count.asp", [visits](const httplib::Request&, httplib::Response& res) {
     int today = ++*visits;
     // Counter services answer with a script line whose text is percent-encoded.
@@ -87,6 +166,13 @@ void register_program_server(httplib::Server& server, const SimConfig& config) {
 
   server.Get("/connectivity", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("ok", "text/plain");
+  });
+  // A connectivity check that fails: the site answers, but not with 2xx or 3xx.
+  server.Get("/connectivity/offline", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 503;
+  });
+  server.Get("/connectivity/redirect", [](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect("/connectivity");
   });
 
   struct Plain {

@@ -404,12 +404,19 @@ std::string site3_page(std::string_view keyword, int page, const Switches& s) {
   return out + tail();
 }
 
-// The detail page the magnet-link window reads.
+// The detail page the magnet-link window reads: "nopanel-…" has no magnet
+// panel, "big-…" carries 10 MB of markup before its panel.
 std::string site3_detail(std::string_view name) {
   std::string out = head("Torrent detail", "gbk");
   out += "<div class=\"main\">\n<h2>Torrent detail</h2>\n";
   if (name.substr(0, 7) == "nopanel")
     return out + "<p>This torrent was removed.</p>\n</div>\n" + tail();
+  if (name.substr(0, 4) == "big-") {
+    name.remove_prefix(4);
+    const std::string filler = "<p class=\"comment\">filler text of a long comment thread</p>\n";
+    out.reserve(out.size() + 10 * 1024 * 1024 + 1024);
+    while (out.size() < 10 * 1024 * 1024) out += filler;
+  }
   const std::string magnet = name == "abc" ? std::string("magnet:?xt=urn:btih:0123")
                                            : "magnet:?xt=urn:btih:" + std::string(name);
   out +=
