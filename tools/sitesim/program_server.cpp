@@ -28,12 +28,14 @@ std::string info_entry(const char* marker_utf8, const std::string& value_utf8, c
   return to_gbk(marker_utf8) + value + terminator;
 }
 
-std::string info_page(const SimConfig& config, const std::string& version) {
+// `update_query` follows the update address (the update file's own options).
+std::string info_page(const SimConfig& config, const std::string& version,
+                      const std::string& update_query = "") {
   std::string page = to_gbk(
       "<!DOCTYPE html>\n<html><head><meta charset=gbk><title>软件信息</title></head><body>\n");
   auto line = [&page](std::string entry) { page += "<div>" + entry + "</div>\n"; };
   line(info_entry("【最新版本号】", version, 'b'));
-  line(info_entry("【更新地址】", config.http_base + "/update/trovix_new.exe", 'q'));
+  line(info_entry("【更新地址】", config.http_base + "/update/trovix_new.exe" + update_query, 'q'));
   line(info_entry("【软件名称】", "Trovix", 'a'));
   line(info_entry("【弹窗链接】", "<p>" + config.http_base + "/thx</p>", 'e'));
   line(info_entry("【弹窗内容】", "<p>欢迎使用本软件！</p><P>本地模拟服务器为你提供数据。</P>",
@@ -62,8 +64,9 @@ std::optional<std::string> scenario_page(const SimConfig& config, const std::str
     return info_page(config, "1.1.5") +
            to_gbk("【最新版本号】9.9.9b【滚动公告】第二条公告o【更新内容】（第二次）c");
   if (name == "caps")
-    return to_gbk("<HTML><BODY><P>【最新版本号】1.1.5b</P><P>【弹窗内容】<P>大写标签</P>f"
-                  "【更新内容】<P>（第一项）</P><P>（第二项）</P>c</BODY></HTML>");
+    return to_gbk(
+        "<HTML><BODY><P>【最新版本号】1.1.5b</P><P>【弹窗内容】<P>大写标签</P>f"
+        "【更新内容】<P>（第一项）</P><P>（第二项）</P>c</BODY></HTML>");
   if (name == "zero")
     // Everything after the zero byte is not part of the page.
     return to_gbk("【最新版本号】1.1.5b【更新内容】（零字节之前）c") + std::string(1, '\0') +
@@ -100,14 +103,20 @@ std::string simple_page(const std::string& title_utf8) {
 void register_program_server(httplib::Server& server, const SimConfig& config) {
   // Made once at start so a value holding its terminator stops the simulator at once.
   const std::string current_page = info_page(config, "1.1.5");
-  server.Get("/qnvt/qnvt.html",
-             [config, current_page](const httplib::Request& req, httplib::Response& res) {
-               // ?version=X offers a different newest version (an update) for tests and the demo.
-               if (req.has_param("version"))
-                 res.set_content(info_page(config, req.get_param_value("version")), kGbkHtml);
-               else
-                 res.set_content(current_page, kGbkHtml);
-             });
+  server.Get("/qnvt/qnvt.html", [config, current_page](const httplib::Request& req,
+                                                       httplib::Response& res) {
+    // ?version=X offers a different newest version (an update) for tests and the demo.
+    // ?rate=N sends the update file at N bytes a second, so a download can be watched.
+    const std::string update_query =
+        req.has_param("rate")
+            ? "?rate=" +
+                  std::to_string(std::strtoull(req.get_param_value("rate").c_str(), nullptr, 10))
+            : "";
+    if (req.has_param("version"))
+      res.set_content(info_page(config, req.get_param_value("version"), update_query), kGbkHtml);
+    else
+      res.set_content(current_page, kGbkHtml);
+  });
 
   // The scenarios of the information page; "unreadable" answers 500, "stall"
   // answers after 30 seconds, "reset" drops the connection mid-body.
@@ -125,12 +134,12 @@ void register_program_server(httplib::Server& server, const SimConfig& config) {
                  return;
                }
                if (name == "reset") {
-                 res.set_content_provider(
-                     100000, kGbkHtml, [](std::size_t, std::size_t, httplib::DataSink& sink) {
-                       const std::string part = to_gbk("【最新版本号】1.2.0b");
-                       sink.write(part.data(), part.size());
-                       return false;
-                     });
+                 res.set_content_provider(100000, kGbkHtml,
+                                          [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                            const std::string part = to_gbk("【最新版本号】1.2.0b");
+                                            sink.write(part.data(), part.size());
+                                            return false;
+                                          });
                  return;
                }
                std::optional<std::string> page = scenario_page(config, name);
@@ -168,9 +177,8 @@ void register_program_server(httplib::Server& server, const SimConfig& config) {
     res.set_content("ok", "text/plain");
   });
   // A connectivity check that fails: the site answers, but not with 2xx or 3xx.
-  server.Get("/connectivity/offline", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 503;
-  });
+  server.Get("/connectivity/offline",
+             [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
   server.Get("/connectivity/redirect", [](const httplib::Request&, httplib::Response& res) {
     res.set_redirect("/connectivity");
   });
