@@ -5,9 +5,12 @@
 #include <QFontDatabase>
 #include <iostream>
 
+#include "app/announcement_popup.h"
 #include "app/cli.h"
 #include "app/main_window.h"
 #include "app/program_icon.h"
+#include "app/self_update_wiring.h"
+#include "app/server_round_trip.h"
 #include "app/skin.h"
 #include "app/startup.h"
 #include "app/tray_residency.h"
@@ -47,14 +50,27 @@ int main(int argc, char** argv) {
   trovix::MainWindow window(std::move(services.addresses));
   trovix::TrayResidency* residency =
       trovix::attach_tray_residency(window, window.popup_menus().tray, tray_shell);
-  // The update window, the notice and the visit counter join the sequence as
-  // their subsystems arrive.
   trovix::CreationSteps steps;
   steps.add_tray_icon = [residency] { residency->add_icon(); };
   steps.hook_tray_events = [residency] { residency->hook_events(); };
   // Neutral tone; a skin that cannot be loaded leaves the platform's look.
   steps.apply_skin = [&app] { trovix::apply_skin(app, trovix::SkinTone{}); };
-  if (!window.run_creation_sequence(steps)) return 0;
+  // The update window, the notice and the visit counter.
+  trovix::ServerRoundTrip round_trip(window);
+  round_trip.add_steps(steps);
+  round_trip.set_update_window_hook([&window](trovix::UpdateWindow& update) {
+    trovix::attach_self_update(
+        update, trovix::own_program_path(),
+        [&window](QMessageBox::Icon icon, const QString& title, const QString& text) {
+          window.show_message(icon, title, text);
+        });
+  });
+  if (!window.run_creation_sequence(steps)) {
+    trovix::close_announcement_popup();
+    return round_trip.exit_code();
+  }
   window.show();
-  return app.exec();
+  const int code = app.exec();
+  trovix::close_announcement_popup();
+  return code;
 }

@@ -24,6 +24,7 @@
 
 namespace trovix {
 
+class FeedbackForm;
 class LogMirror;
 class ResultActions;
 class ResultsModel;
@@ -73,6 +74,8 @@ class MainWindow : public QWidget {
   void open_address(const std::string& address);
   void open_address(const QString& address);
   void open_donation_window();
+  // Runs first while the window is destroyed (the exit link is opened there).
+  void set_destroy_handler(std::function<void()> handler) { destroy_handler_ = std::move(handler); }
 
   MemoryResultsList& results() { return *results_; }
   SearchLog& work_log() { return *log_; }
@@ -83,6 +86,7 @@ class MainWindow : public QWidget {
 
   const WorkPage& work_page() const { return work_; }
   const AboutPage& about_page() const { return about_; }
+  FeedbackForm* feedback_form() const { return feedback_; }
   const PopupMenus& popup_menus() const { return menus_; }
   TabControl* main_tabs() const { return tabs_; }
   StatusBar* status_bar() const { return status_bar_; }
@@ -112,8 +116,10 @@ class MainWindow : public QWidget {
   PopupMenus menus_;
   ResultsModel* model_ = nullptr;
   LogMirror* log_mirror_ = nullptr;
+  FeedbackForm* feedback_ = nullptr;
   ResultActions* actions_ = nullptr;
 
+  std::function<void()> destroy_handler_;
   MessageSink message_sink_;
   UrlOpener url_opener_;
   std::uint64_t search_generation_ = 0;  // which search may give the button back

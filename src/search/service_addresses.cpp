@@ -148,7 +148,10 @@ ServiceAddresses default_service_addresses() {
   a.xuanfeng_installer = "http://xuanfeng.invalid/invc/cyclone/QQDownload_Setup_48_773_400.exe";
   a.form_service = "https://form.invalid";
   a.form_token = "0123456789abcdefghijklmnopqrstuv";
-  a.connectivity_check = "http://connectivity.invalid/";
+  // The one real default: the connectivity check must reach the outside world
+  // to tell whether there is one. Windows' own network probe answers a tiny
+  // text, quickly and worldwide (mainland China included).
+  a.connectivity_check = "http://www.msftconnecttest.com/connecttest.txt";
   a.default_folder = expand_home("~/Trovix");
   // The magnet handlers Linux users run.
   a.download_tools =

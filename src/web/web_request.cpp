@@ -358,6 +358,7 @@ void set_web_ca_file(std::string path) {
 }
 
 std::stop_token current_request_cancel() { return tls_cancel_token; }
+std::string web_ca_file() { return current_ca_file(); }
 
 ScopedRequestCancel::ScopedRequestCancel(std::stop_token token)
     : previous_(std::exchange(tls_cancel_token, std::move(token))) {}

@@ -5,10 +5,11 @@
 # back centred, fifty quick rounds lose nothing, a notification area that goes
 # away gives the window back, without one minimise leaves the window to the
 # window manager, the icon returns with the area, and "退出软件" ends with 0.
-# Usage: residency_x11.sh PATH/TO/trovix
+# Usage: residency_x11.sh PATH/TO/trovix PATH/TO/sitesim
 set -uo pipefail
 export QT_QPA_PLATFORM=xcb
 trovix="$1"
+sitesim="$2"
 work="$(mktemp -d)"
 pids=()
 cleanup() {
@@ -52,7 +53,12 @@ start_tray
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-"$trovix" >"$work/trovix.log" 2>&1 &
+# The start-up round trip (update window, popup) goes to the local simulator.
+"$sitesim" --state-dir "$work/sim" >"$work/sitesim.out" 2>&1 &
+pids+=($!)
+wait_for 30 grep -qx ready "$work/sitesim.out" || fail "the site simulator did not start"
+services="$(sed -n 's/^services_file=//p' "$work/sitesim.out")"
+"$trovix" --services "$services" >"$work/trovix.log" 2>&1 &
 app=$!
 pids+=($app)
 
@@ -89,7 +95,16 @@ centred() {
 }
 minimise() { xdotool windowminimize "$(main_window)"; }
 
-wait_for 20 main_visible || fail "the main window did not appear"
+# The update window counts eight seconds down before the main window shows.
+wait_for 30 main_visible || fail "the main window did not appear"
+# The announcement popup (243 × 158) is closed with its close button first.
+popup_present() { small_window 243 200 >/dev/null; }
+if wait_for 5 popup_present; then
+  read -r x y w h <<<"$(small_window 243 200)"
+  xdotool mousemove $((x + 224)) $((y + 14)) click 1
+  popup_gone() { ! popup_present; }
+  wait_for 5 popup_gone || fail "the announcement popup did not close"
+fi
 wait_for 10 icon_present || fail "no icon in the notification area"
 xdotool windowmove "$(main_window)" 0 0
 sleep 0.3

@@ -1,2 +1,0 @@
-// Keeps the layer's library non-empty before its first unit lands.
-namespace trovix {}
