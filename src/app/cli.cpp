@@ -21,7 +21,7 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage:\n"
     "  trovix [--services FILE]      open the window\n"
-    "  trovix search --engine N [--services FILE] [--sort] [--parallel N]\n"
+    "  trovix search --engine N [--services FILE] [--sort] [--parallel N] [--verbose]\n"
     "                [--format tsv|csv|json|txt|xls] [--output FILE] KEYWORD\n"
     "  trovix magnet [--services FILE] URL\n"
     "  trovix sites [--services FILE] [--format table|json]\n"
@@ -49,7 +49,9 @@ constexpr std::string_view kUsage =
     "(with the error), and the time taken. Exit status 0 when every engine has an\n"
     "ok address, 1 otherwise. A [sites] key may list several addresses separated by\n"
     "blanks: a search uses the first that answers (see README.md, \"Service\n"
-    "addresses\").\n";
+    "addresses\").\n"
+    "--verbose also writes one line per request to standard error: method,\n"
+    "address, status or error text, milliseconds.\n";
 
 // The engines, from the engine table, then the built-in test engine.
 std::string engine_help() {
@@ -216,6 +218,7 @@ struct SearchArguments {
   std::optional<std::string> keyword;
   ResultOptions results;
   std::optional<int> parallel;
+  bool verbose = false;
 };
 
 // Parses what follows "search". Returns an error message, empty on success.
@@ -229,6 +232,10 @@ std::string parse_search(int argc, char** argv, SearchArguments& parsed) {
       if (const auto equals = arg.find('='); equals != std::string_view::npos) {
         name = arg.substr(0, equals);
         value = arg.substr(equals + 1);
+      }
+      if (name == "--verbose" && !value) {
+        parsed.verbose = true;
+        continue;
       }
       if (const auto problem = parse_result_option(name, value, i, argc, argv, parsed.results)) {
         if (!problem->empty()) return *problem;
@@ -294,6 +301,32 @@ std::string first_run_line(int engine) {
          " (see README.md, \"Service addresses\")";
 }
 
+// --verbose: "trovix: GET <address> -> 200 OK (12 ms)", UTF-8, one line per
+// request, so a dead or slow site is told apart from one with no results.
+RequestObserver verbose_request_line(std::ostream& err, std::mutex& err_mutex) {
+  return [&err, &err_mutex](const RequestRecord& record) {
+    // Addresses come from pages too: control bytes are shown as escapes, so
+    // none of them reaches the terminal.
+    std::string address;
+    for (const char c : gbk_to_utf8(record.url)) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte == 0x7F) {
+        static constexpr char hex[] = "0123456789ABCDEF";
+        address += '%';
+        address += hex[byte >> 4];
+        address += hex[byte & 0x0F];
+      } else {
+        address += c;
+      }
+    }
+    const std::string status = record.status.empty() ? "(no status)" : gbk_to_utf8(record.status);
+    std::lock_guard lock(err_mutex);
+    err << "trovix: " << record.method << " " << address << " -> " << status << " ("
+        << record.elapsed.count() << " ms)\n"
+        << std::flush;
+  };
+}
+
 int run_search(const SearchArguments& arguments, std::ostream& out, std::ostream& err) {
   const std::string keyword = utf8_to_gbk(*arguments.keyword);
   if (keyword.empty() || gbk_to_utf8(keyword) != *arguments.keyword)
@@ -334,6 +367,7 @@ int run_search(const SearchArguments& arguments, std::ostream& out, std::ostream
     ui.keyword_box_text = keyword;
     ui.checked_engine = arguments.engine == 0 ? kTestEngineChoice : arguments.engine;
     ui.hooks.keyword = [keyword] { return keyword; };
+    if (arguments.verbose) ui.hooks.request_observer = verbose_request_line(err, err_mutex);
     result = search_command(controller, list, log, ui);
     controller.wait();
   }

@@ -17,7 +17,6 @@ namespace {
 
 // More checks than this at once gain nothing and only crowd the sockets.
 constexpr int kParallelChecks = 32;
-constexpr int kSiteCheckTimeoutSeconds = 10;
 
 int bad_arguments(std::ostream& err, std::string_view message) {
   err << "trovix: " << message << "\n"
@@ -130,7 +129,7 @@ int run_sites_command(int argc, char** argv, std::ostream& out, std::ostream& er
   std::vector<SiteTarget> targets = engine_site_targets(services.addresses);
   targets.push_back({"info_page", 0, services.addresses.info_page, probe_info_page});
   const std::vector<SiteReport> reports =
-      check_sites(targets, kParallelChecks, kSiteCheckTimeoutSeconds);
+      check_sites(targets, kParallelChecks, services.addresses.timeout_seconds);
   const bool all_ok = every_engine_reachable(reports);
   if (json)
     write_json(reports, all_ok, out);

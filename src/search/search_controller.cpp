@@ -1,6 +1,7 @@
 #include "search/search_controller.h"
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <stop_token>
 #include <system_error>
@@ -128,6 +129,15 @@ struct SearchController::Impl {
 void SearchController::Impl::run(Session& session, EngineEntry entry, const SearchHooks& hooks) {
   {
     ScopedRequestCancel abandon_on_supersede(session.cancel.get_token());
+    RequestSettings settings;
+    settings.default_timeout_seconds = addresses.timeout_seconds;
+    if (hooks.request_observer) {
+      settings.observer =
+          std::make_shared<const RequestObserver>([&hooks, &session](const RequestRecord& record) {
+            session.guarded([&] { hooks.request_observer(record); });
+          });
+    }
+    ScopedRequestSettings request_settings(std::move(settings));
     GuardedResultsList results(list, session);
     SearchContext context{
         [&hooks] { return hooks.keyword ? hooks.keyword() : std::string(); },
@@ -260,10 +270,12 @@ SearchCommandResult search_command(SearchController& controller, ResultsList& li
   static const std::string connecting_line = gbk("<<<连接服务器中，请稍后...\r\n");
   static const std::string placeholder = gbk("（请输入关键词）");
 
-  const int columns = list.column_count();
   // Each search has its own stop token; ending the old search replaces
   // clearing a shared flag, and keeps its late writes out of what follows.
+  // It comes first: a column count read before it could miss columns the old
+  // search inserts meanwhile, and those would stay behind.
   controller.supersede();
+  const int columns = list.column_count();
   log.clear();
   log.append(connecting_line);
   list.delete_all_rows();

@@ -1,4 +1,5 @@
-// Runs one search at a time on a worker thread of its own. A new search
+// Runs one search at a time on a worker thread of its own, whose requests
+// follow the services file's time-out. A new search
 // supersedes the running one: from the moment it starts, nothing the older
 // search does reaches the list, the log or the Search button, and its
 // requests are abandoned. Worker threads are joined by the controller.
@@ -12,6 +13,7 @@
 #include "search/results_list.h"
 #include "search/search_log.h"
 #include "search/service_addresses.h"
+#include "web/request_settings.h"
 
 namespace trovix {
 
@@ -21,6 +23,9 @@ namespace trovix {
 struct SearchHooks {
   std::function<std::string()> keyword;        // reads the keyword box (GBK)
   std::function<void()> enable_search_button;  // may be called from any thread
+  // Told of every request the search makes, on the thread that made it
+  // (the command line's --verbose); may be empty.
+  RequestObserver request_observer;
 };
 
 class SearchController {
@@ -49,7 +54,7 @@ class SearchController {
 };
 
 // The search command without its message boxes, in its order: stop the
-// previous search, reset the log, empty the list, check the keyword, delete the
+// previous search, count the columns, reset the log, empty the list, check the keyword, delete the
 // columns from the last, disable Search, pick the engine, start it.
 enum class SearchCommandResult { started, keyword_missing, no_engine };
 // A checked_engine value that picks the built-in test engine (engine number

@@ -112,7 +112,7 @@ namespace {
 
 bool known_section(std::string_view section) {
   return section == "sites" || section == "server" || section == "tls" || section == "paths" ||
-         section == "download_tools" || section == "search";
+         section == "download_tools" || section == "search" || section == "network";
 }
 
 // A mirror list: the entries that are addresses are used, each once; every
@@ -133,6 +133,31 @@ void apply_site_list(std::string_view value, std::string_view key, const std::st
   first = std::move(list.addresses.front());
   mirrors.assign(std::make_move_iterator(list.addresses.begin() + 1),
                  std::make_move_iterator(list.addresses.end()));
+}
+
+// A ";" or "#" after a blank starts a comment that runs to the end of the
+// line; one at the very start makes the whole line a comment. No address or
+// value needs a blank before those signs, so "a#b" and "x;y" stay values.
+std::string_view without_comment(std::string_view line) {
+  if (!line.empty() && (line.front() == '#' || line.front() == ';')) return {};
+  for (std::size_t i = 1; i < line.size(); ++i) {
+    if ((line[i] == ';' || line[i] == '#') && (line[i - 1] == ' ' || line[i - 1] == '\t'))
+      return line.substr(0, i);
+  }
+  return line;
+}
+
+// A whole number of seconds from 1 to a day; anything else is refused.
+std::optional<int> seconds_value(std::string_view text) {
+  constexpr int kMaxSeconds = 24 * 60 * 60;
+  if (text.empty() || text.size() > 5) return std::nullopt;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > kMaxSeconds) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -187,22 +212,21 @@ ServiceAddresses default_service_addresses() {
 }
 
 std::vector<ConfigProblem> load_service_addresses(const std::string& path, ServiceAddresses& into) {
-  std::vector<ConfigProblem> problems;
   std::error_code error;
   std::ifstream file;
   if (std::filesystem::is_regular_file(path, error)) file.open(path, std::ios::binary);
-  if (!file.is_open()) {
-    problems.push_back({path, 0, "cannot be read"});
-    return problems;
-  }
+  if (!file.is_open()) return {{path, 0, "cannot be read"}};
   std::stringstream buffer;
   buffer << file.rdbuf();
-  if (file.bad()) {
-    problems.push_back({path, 0, "cannot be read"});
-    return problems;
-  }
-  std::string text = buffer.str();
-  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // a byte-order mark some editors add
+  if (file.bad()) return {{path, 0, "cannot be read"}};
+  return parse_service_addresses(buffer.str(), path, into);
+}
+
+std::vector<ConfigProblem> parse_service_addresses(std::string_view text, const std::string& path,
+                                                   ServiceAddresses& into) {
+  std::vector<ConfigProblem> problems;
+  if (text.starts_with("\xEF\xBB\xBF"))
+    text.remove_prefix(3);  // a byte-order mark some editors add
 
   std::string section;
   bool section_known = false;
@@ -210,12 +234,12 @@ std::vector<ConfigProblem> load_service_addresses(const std::string& path, Servi
   std::size_t begin = 0;
   while (begin < text.size()) {
     std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    const std::string_view line = trim(std::string_view(text).substr(begin, end - begin));
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = trim(without_comment(trim(text.substr(begin, end - begin))));
     begin = end + 1;
     ++line_number;
 
-    if (line.empty() || line.front() == '#' || line.front() == ';') continue;
+    if (line.empty()) continue;
     if (line.front() == '[') {
       if (line.back() != ']') {
         problems.push_back({path, line_number, "section header without \"]\""});
@@ -250,6 +274,14 @@ std::vector<ConfigProblem> load_service_addresses(const std::string& path, Servi
                             "parallel_requests must be a whole number from 1 to " +
                                 std::to_string(kMaxParallelRequests)});
       }
+      continue;
+    }
+    if (section == "network" && key == "timeout_seconds") {
+      if (const std::optional<int> seconds = seconds_value(value))
+        into.timeout_seconds = *seconds;
+      else
+        problems.push_back({path, line_number,
+                            "timeout_seconds must be a whole number of seconds from 1 to 86400"});
       continue;
     }
     std::string* field = field_of(into, section, key);

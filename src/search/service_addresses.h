@@ -47,6 +47,10 @@ struct ServiceAddresses {
   // [sites] the further addresses of a mirror list ("engine5 = A B C" puts A
   // into `engine` and B, C here), tried in order when the ones before fail.
   std::array<std::vector<std::string>, kEngineCount> engine_mirrors;
+  // [network] the time-out of each phase of every request, in seconds
+  int timeout_seconds = kDefaultTimeoutSeconds;
+
+  static constexpr int kDefaultTimeoutSeconds = 30;
 
   const std::string& engine_site(int engine_number) const { return engine.at(engine_number - 1); }
   // Every address of the engine, the first one first.
@@ -68,6 +72,9 @@ struct ConfigProblem {
 // Overrides `into` with the keys the file sets. Problems are reported, never
 // thrown; keys that were read correctly stay applied, the rest keep their value.
 std::vector<ConfigProblem> load_service_addresses(const std::string& path, ServiceAddresses& into);
+// The same over the text of such a file; `path` only names it in problems.
+std::vector<ConfigProblem> parse_service_addresses(std::string_view text, const std::string& path,
+                                                   ServiceAddresses& into);
 // "file:line: message", or "file: message" for the file as a whole.
 std::string describe(const ConfigProblem& problem);
 

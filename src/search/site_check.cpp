@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "search/first_request.h"
+#include "web/request_settings.h"
 #include "web/web_request.h"
 
 namespace trovix {
@@ -35,8 +36,10 @@ std::vector<SiteReport> check_sites(const std::vector<SiteTarget>& targets, int 
   std::atomic<std::size_t> next{0};
   // Each checking thread asks with the caller's request settings.
   const RequestScope scope = current_request_scope();
+  const RequestSettings settings = current_request_settings();
   auto work = [&] {
     ScopedRequestScope scoped(scope);
+    ScopedRequestSettings same_settings(settings);
     for (std::size_t i = next++; i < targets.size(); i = next++) {
       const SiteTarget& target = targets[i];
       const auto start = std::chrono::steady_clock::now();

@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -18,6 +19,12 @@ namespace {
 // a pattern that backtracks catastrophically over a long line gives up within
 // a fraction of a second. A real result page stays far below them.
 constexpr std::uint32_t kMatchLimit = 5'000'000;
+// The limit above counts per start position (without JIT, and for some
+// patterns with it), so a page with many start positions could still cost
+// far more. All the matching over one subject therefore shares this budget:
+// it is checked at every start position, and once it is spent the match list
+// ends there, as if nothing further matched.
+constexpr std::chrono::milliseconds kSubjectBudget{500};
 constexpr std::uint32_t kDepthLimit = 100'000;
 constexpr std::uint32_t kHeapLimitKib = 64 * 1024;
 constexpr std::size_t kJitStackStart = 32 * 1024;
@@ -80,6 +87,24 @@ std::string expand_quote_macro(std::string_view pattern) {
 
 enum class CompileFlag : char { caseless = 1, multiline = 2 };
 
+// The pattern with a callout in front, which PCRE2 calls at every start
+// position it tries. A pattern that cannot be wrapped as a whole (one that
+// starts with a "(*...)" setting, or ends inside "\Q" or a comment) makes
+// this fail to compile.
+std::string with_start_callout(std::string_view utf8_pattern) {
+  std::string wrapped = "(?C1)(?:";
+  wrapped += utf8_pattern;
+  wrapped += ')';
+  return wrapped;
+}
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+int check_budget(pcre2_callout_block*, void* data) {
+  const Deadline& deadline = *static_cast<const Deadline*>(data);
+  return std::chrono::steady_clock::now() < deadline ? 0 : PCRE2_ERROR_CALLOUT;
+}
+
 }  // namespace
 
 struct RegexMatcher::State {
@@ -94,7 +119,9 @@ struct RegexMatcher::State {
       pcre2_match_context_create(nullptr)};
   std::unique_ptr<pcre2_jit_stack, JitStackFree> jit_stack;
   std::unique_ptr<pcre2_match_data, MatchDataFree> match_data;
+  RegexRuntime runtime = RegexRuntime::jit_when_available;
   std::uint32_t match_data_pairs = 0;
+  Deadline deadline;  // of the subject being matched; read by check_budget
 
   // Keyed by the compile flags byte followed by the GBK pattern.
   std::unordered_map<std::string, Compiled> cache;
@@ -114,6 +141,7 @@ struct RegexMatcher::State {
       pcre2_set_match_limit(match_context.get(), kMatchLimit);
       pcre2_set_depth_limit(match_context.get(), kDepthLimit);
       pcre2_set_heap_limit(match_context.get(), kHeapLimitKib);
+      pcre2_set_callout(match_context.get(), check_budget, &deadline);
     }
   }
 
@@ -128,14 +156,26 @@ struct RegexMatcher::State {
     int error = 0;
     PCRE2_SIZE error_offset = 0;
     Compiled compiled;
-    compiled.code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(utf8.data()), utf8.size(),
-                                      options, &error, &error_offset, compile_context.get()));
+    auto compile_text = [&](const std::string& text) {
+      return pcre2_compile(reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), options, &error,
+                           &error_offset, compile_context.get());
+    };
+    compiled.code.reset(compile_text(utf8));
     if (!compiled.code) return nullptr;
-    // Without JIT support (or when it fails) pcre2_match interprets instead.
-    if (pcre2_jit_compile(compiled.code.get(), PCRE2_JIT_COMPLETE) == 0 && !jit_stack) {
-      jit_stack.reset(pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr));
-      if (jit_stack && match_context)
-        pcre2_jit_stack_assign(match_context.get(), nullptr, jit_stack.get());
+    if (runtime == RegexRuntime::jit_when_available &&
+        pcre2_jit_compile(compiled.code.get(), PCRE2_JIT_COMPLETE) == 0) {
+      if (!jit_stack) {
+        jit_stack.reset(pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr));
+        if (jit_stack && match_context)
+          pcre2_jit_stack_assign(match_context.get(), nullptr, jit_stack.get());
+      }
+    } else if (pcre2_code* wrapped = compile_text(with_start_callout(utf8))) {
+      // The interpreter pays for every start position in full: it runs the
+      // wrapped form, which checks the subject's budget at each of them. (The
+      // JIT code skips most of that work on its own, and a callout in front
+      // would cost it those shortcuts, so it runs the pattern as given.) A
+      // pattern that cannot be wrapped runs as given.
+      compiled.code.reset(wrapped);
     }
     pcre2_pattern_info(compiled.code.get(), PCRE2_INFO_CAPTURECOUNT, &compiled.capture_count);
     if (cache.size() >= kCacheLimit) cache.clear();
@@ -161,6 +201,7 @@ struct RegexMatcher::State {
     const std::uint32_t pairs = current->capture_count + 1;
     const auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data());
     const PCRE2_SIZE length = subject.size();
+    deadline = std::chrono::steady_clock::now() + kSubjectBudget;
     std::uint32_t retry = 0;
     PCRE2_SIZE offset = 0;
     while (offset <= length) {
@@ -172,8 +213,11 @@ struct RegexMatcher::State {
         offset = next_character(offset);
         continue;
       }
-      // No match, or a limit or any other error: the list ends here.
+      // No match, a limit, the spent budget or any other error: the list
+      // ends here.
       if (rc < 0) return;
+      // A page with a great many matches spends the budget between calls.
+      if (std::chrono::steady_clock::now() >= deadline) return;
       const PCRE2_SIZE* vector = pcre2_get_ovector_pointer(match_data.get());
       // \K in a lookahead can report a start after the end; such a match has
       // no text to keep and no sane place to continue from.
@@ -206,7 +250,9 @@ struct RegexMatcher::State {
   }
 };
 
-RegexMatcher::RegexMatcher() : state_(std::make_unique<State>()) {}
+RegexMatcher::RegexMatcher(RegexRuntime runtime) : state_(std::make_unique<State>()) {
+  state_->runtime = runtime;
+}
 
 RegexMatcher::~RegexMatcher() = default;
 
@@ -260,6 +306,7 @@ std::string RegexMatcher::replace(std::string_view replacement) const {
   std::uint32_t options = PCRE2_SUBSTITUTE_OVERFLOW_LENGTH | PCRE2_SUBSTITUTE_UNSET_EMPTY;
   if (s.global) options |= PCRE2_SUBSTITUTE_GLOBAL;
   options |= kTrustedUtf8;
+  s.deadline = std::chrono::steady_clock::now() + kSubjectBudget;
   std::string out(s.subject.size() + utf8_replacement.size() + 64, '\0');
   for (int attempt = 0; attempt < 2; ++attempt) {
     PCRE2_SIZE out_length = out.size();

@@ -11,13 +11,18 @@ namespace trovix {
 // Finds the charset a page declares in its head; group 1 is the charset name.
 inline constexpr std::string_view kCharsetPattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
 
+// Which PCRE2 runtime matches: the JIT whenever it can compile the pattern
+// (the program), or always the interpreter (tests and fuzzing of that path).
+enum class RegexRuntime { jit_when_available, interpreter };
+
 // The dialect: "." matches any character but a line feed (a carriage return is
 // ordinary), "\w" is ASCII, ^ and $ also match at line feeds when multiline is
-// on. Matching stops quietly at its step limits, so a hostile page yields the
-// matches found before the limit instead of hanging the calling thread.
+// on. Matching stops quietly at its step limits and once the matching of one
+// subject has taken half a second, so a hostile page yields the matches found
+// before then instead of holding the calling thread (and Pause) up.
 class RegexMatcher {
  public:
-  RegexMatcher();
+  explicit RegexMatcher(RegexRuntime runtime = RegexRuntime::jit_when_available);
   ~RegexMatcher();
   RegexMatcher(const RegexMatcher&) = delete;
   RegexMatcher& operator=(const RegexMatcher&) = delete;

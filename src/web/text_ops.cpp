@@ -31,7 +31,8 @@ constexpr std::size_t space_at(std::string_view t, std::size_t i) {
 // A 1-based start as an offset: below 1 counts as 1; npos when it lies past
 // the last byte.
 std::size_t start_offset(std::string_view text, int start) {
-  if (start < 1) return 0;
+  // A start below 1 counts as 1, which lies beyond the end of empty text.
+  if (start < 1) return text.empty() ? kNone : 0;
   const auto offset = static_cast<std::size_t>(start) - 1;
   return offset < text.size() ? offset : kNone;
 }

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -36,6 +37,7 @@
 #include "web/codec.h"
 #include "web/http_headers.h"
 #include "web/regex_matcher.h"
+#include "web/request_settings.h"
 #include "web/text_ops.h"
 #include "web/web_request_wire.h"
 
@@ -230,7 +232,45 @@ struct Outcome {
   bool cancelled = false;
 };
 
-Outcome run_transfer(CURLM* multi, CURL* easy) {
+// libcurl's low-speed check averages over the whole transfer, uploads
+// included, so a server that takes a POST body and then says nothing is
+// given several time-outs. This watch ends the transfer once nothing has moved
+// either way for one time-out after the connection stood.
+class IdleWatch {
+ public:
+  IdleWatch(CURL* easy, long timeout_seconds)
+      : easy_(easy), timeout_(std::chrono::seconds(timeout_seconds)) {}
+
+  bool expired() {
+    const auto now = std::chrono::steady_clock::now();
+    curl_off_t connected = 0, down = 0, up = 0;
+    long header_bytes = 0;
+    curl_easy_getinfo(easy_, CURLINFO_PRETRANSFER_TIME_T, &connected);
+    curl_easy_getinfo(easy_, CURLINFO_SIZE_DOWNLOAD_T, &down);
+    curl_easy_getinfo(easy_, CURLINFO_SIZE_UPLOAD_T, &up);
+    curl_easy_getinfo(easy_, CURLINFO_HEADER_SIZE, &header_bytes);
+    // Connecting has its own time-out.
+    if (connected <= 0) return false;
+    const curl_off_t moved = down + up + header_bytes;
+    if (!watching_ || moved != moved_) {
+      watching_ = true;
+      moved_ = moved;
+      last_move_ = now;
+      return false;
+    }
+    return now - last_move_ > timeout_;
+  }
+
+ private:
+  CURL* easy_;
+  std::chrono::steady_clock::duration timeout_;
+  bool watching_ = false;
+  curl_off_t moved_ = 0;
+  std::chrono::steady_clock::time_point last_move_;
+};
+
+Outcome run_transfer(CURLM* multi, CURL* easy, long timeout_seconds) {
+  IdleWatch idle(easy, timeout_seconds);
   Outcome outcome;
   if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
     outcome.code = CURLE_FAILED_INIT;
@@ -262,7 +302,11 @@ Outcome run_transfer(CURLM* multi, CURL* easy) {
         outcome.code = CURLE_FAILED_INIT;  // finished without a report: should not happen
         break;
       }
-      curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+      if (idle.expired()) {
+        outcome.code = CURLE_OPERATION_TIMEDOUT;
+        break;
+      }
+      curl_multi_poll(multi, nullptr, 0, 200, nullptr);
     }
   }
   curl_multi_remove_handle(multi, easy);
@@ -313,6 +357,9 @@ void set_web_ca_file(std::string path) {
   ca_file_setting() = std::move(path);
 }
 
+std::stop_token current_request_cancel() { return tls_cancel_token; }
+std::string web_ca_file() { return current_ca_file(); }
+
 ScopedRequestCancel::ScopedRequestCancel(std::stop_token token)
     : previous_(std::exchange(tls_cancel_token, std::move(token))) {}
 
@@ -322,13 +369,16 @@ RequestScope current_request_scope() { return RequestScope{tls_cancel_token}; }
 
 ScopedRequestScope::ScopedRequestScope(const RequestScope& scope) : cancel_(scope.cancel) {}
 
-std::string WebRequest(std::string_view url, int method, std::string_view post_data,
-                       std::string* cookies, std::string* returned_cookies,
-                       std::string_view extra_headers, std::string* returned_headers,
-                       bool no_redirect, std::string_view user_name, std::string_view password,
-                       std::string_view proxy, std::string_view proxy_user_name,
-                       std::string_view proxy_password, int timeout_seconds, std::string* location,
-                       std::string* status_text, std::string* response_bytes) {
+namespace {
+
+// The whole exchange; WebRequest adds the thread's settings around it.
+std::string exchange(std::string_view url, int method, std::string_view post_data,
+                     std::string* cookies, std::string* returned_cookies,
+                     std::string_view extra_headers, std::string* returned_headers,
+                     bool no_redirect, std::string_view user_name, std::string_view password,
+                     std::string_view proxy, std::string_view proxy_user_name,
+                     std::string_view proxy_password, int timeout_seconds, std::string* location,
+                     std::string* status_text, std::string* response_bytes) {
   auto fail = [status_text](Failure failure) {
     if (status_text != nullptr) *status_text = failure_text(failure);
     return std::string();
@@ -344,11 +394,14 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
   if (!handle || multi == nullptr) return fail(Failure::kSession);
   CURL* easy = handle.get();
 
-  // Session: no system proxy; a given proxy is an HTTP proxy ("host:port").
+  // Session: no system proxy; a given proxy is an HTTP proxy ("host:port")
+  // used for every address: an empty exception list makes libcurl ignore
+  // NO_PROXY and no_proxy from the environment.
   const std::string proxy_text = proxy.empty() || proxy.find("://") != std::string_view::npos
                                      ? std::string(proxy)
                                      : "http://" + std::string(proxy);
   if (curl_easy_setopt(easy, CURLOPT_PROXY, proxy_text.c_str()) != CURLE_OK ||
+      curl_easy_setopt(easy, CURLOPT_NOPROXY, "") != CURLE_OK ||
       curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) != CURLE_OK ||
       curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) !=
           CURLE_OK ||
@@ -366,7 +419,8 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
     }
   }
 
-  if (curl_easy_setopt(easy, CURLOPT_URL, target->url.c_str()) != CURLE_OK) {
+  if (curl_easy_setopt(easy, CURLOPT_URL, target->url.c_str()) != CURLE_OK ||
+      curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L) != CURLE_OK) {
     return fail(Failure::kConnection);
   }
 
@@ -407,7 +461,10 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
   // Each phase is bounded, not the whole call: connecting (resolve, TCP, TLS,
   // proxy) within the timeout, then no more than the timeout without a byte.
   // A slow but live page therefore still arrives whole.
-  const long timeout = timeout_seconds >= 1 ? timeout_seconds : kDefaultTimeoutSeconds;
+  const int thread_default = current_request_settings().default_timeout_seconds;
+  const long timeout = timeout_seconds >= 1  ? timeout_seconds
+                       : thread_default >= 1 ? thread_default
+                                             : kDefaultTimeoutSeconds;
   if (curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, timeout) != CURLE_OK ||
       curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) != CURLE_OK ||
       curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, timeout) != CURLE_OK) {
@@ -464,7 +521,7 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
   }
 
   if (tls_cancel_token.stop_requested()) return fail(Failure::kSend);
-  const Outcome outcome = run_transfer(multi, easy);
+  const Outcome outcome = run_transfer(multi, easy, timeout);
 
   // The final response's headers are in when its block is complete and it is
   // neither an interim 1xx nor a redirect that curl was about to follow.
@@ -493,6 +550,49 @@ std::string WebRequest(std::string_view url, int method, std::string_view post_d
 
   std::string result = body_text(exchange.body);
   if (response_bytes != nullptr) *response_bytes = std::move(exchange.body);
+  return result;
+}
+
+const char* method_name(int method) {
+  switch (method) {
+    case 1:
+      return "POST";
+    case 2:
+      return "HEAD";
+    case 3:
+      return "PUT";
+    default:
+      return "GET";
+  }
+}
+
+}  // namespace
+
+std::string WebRequest(std::string_view url, int method, std::string_view post_data,
+                       std::string* cookies, std::string* returned_cookies,
+                       std::string_view extra_headers, std::string* returned_headers,
+                       bool no_redirect, std::string_view user_name, std::string_view password,
+                       std::string_view proxy, std::string_view proxy_user_name,
+                       std::string_view proxy_password, int timeout_seconds, std::string* location,
+                       std::string* status_text, std::string* response_bytes) {
+  const std::shared_ptr<const RequestObserver> observer = current_request_settings().observer;
+  if (!observer || !*observer) {
+    return exchange(url, method, post_data, cookies, returned_cookies, extra_headers,
+                    returned_headers, no_redirect, user_name, password, proxy, proxy_user_name,
+                    proxy_password, timeout_seconds, location, status_text, response_bytes);
+  }
+  // The observer needs the status even when the caller does not ask for it;
+  // a caller's status text that the call leaves alone stays as it was.
+  std::string status = status_text != nullptr ? *status_text : std::string();
+  const auto started = std::chrono::steady_clock::now();
+  std::string result =
+      exchange(url, method, post_data, cookies, returned_cookies, extra_headers, returned_headers,
+               no_redirect, user_name, password, proxy, proxy_user_name, proxy_password,
+               timeout_seconds, location, &status, response_bytes);
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started);
+  (*observer)(RequestRecord{method_name(method), url, status, elapsed});
+  if (status_text != nullptr) *status_text = std::move(status);
   return result;
 }
 

@@ -20,10 +20,16 @@ std::string WebRequest(std::string_view url, int method = 0, std::string_view po
 // Process-wide TLS setting: an extra CA bundle trusted besides the system's
 // (the site simulator's own certificate). Verification is never switched off.
 void set_web_ca_file(std::string path);
+// The CA bundle set above (empty: the system's only), for other transfers of the program.
+std::string web_ca_file();
 
 // While an instance lives on a thread, every WebRequest made on that thread
 // is abandoned as soon as the token is stopped (used when a search is
-// superseded or the program shuts down; Pause does not use it).
+// superseded or the program shuts down; Pause does not use it). Work that
+// fans out to threads of its own hands current_request_cancel() to a scope on
+// each of them, as it does with current_request_settings().
+std::stop_token current_request_cancel();
+
 class ScopedRequestCancel {
  public:
   explicit ScopedRequestCancel(std::stop_token token);

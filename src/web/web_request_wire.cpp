@@ -135,7 +135,9 @@ std::optional<RequestTarget> split_request_url(std::string_view raw_url) {
   const std::string encoded = encode_request_url(raw_url);
   std::unique_ptr<CURLU, UrlDeleter> handle(curl_url());
   if (!handle || encoded.empty()) return std::nullopt;
-  if (curl_url_set(handle.get(), CURLUPART_URL, encoded.c_str(), 0) != CURLUE_OK) {
+  // The path goes out as built: a keyword holding "../" must not make the
+  // parser resolve the dot segments into another path.
+  if (curl_url_set(handle.get(), CURLUPART_URL, encoded.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK) {
     return std::nullopt;
   }
   char* part = nullptr;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "search/results_list.h"
+#include "support/sitesim_process.h"
 #include "web/codec.h"
 
 namespace trovix {
@@ -157,6 +158,44 @@ TEST_F(CommandLine, ServicesFileProblemsAreWarningsAndLongKeywordsRun) {
   const auto lines = lines_of(r.out);
   ASSERT_EQ(lines.size(), 101u);
   EXPECT_EQ(lines[0], "ID,标题（右击下载）\r");
+}
+
+// --verbose adds one line per request to standard error and changes nothing
+// else: a live site shows its status, a dead one its failure text.
+TEST_F(CommandLine, VerboseTellsADeadSiteFromAnEmptyResult) {
+  testing::SiteSimulator sim;
+  std::ifstream in(sim.services_file(), std::ios::binary);
+  const std::string services((std::istreambuf_iterator<char>(in)), {});
+  const std::string live = write("live.ini", services);
+  const std::string dead =
+      write("dead.ini", services + "\n[sites]\nengine2=http://127.0.0.1:9/e2/\n");
+
+  const Outcome quiet = run_cli({"search", "--engine", "2", "--services", live, "t3"});
+  const Outcome verbose =
+      run_cli({"search", "--verbose", "--engine", "2", "--services", live, "t3"});
+  ASSERT_EQ(verbose.code, 0) << verbose.err;
+  EXPECT_EQ(verbose.out, quiet.out);
+  std::string log_lines;
+  std::vector<std::string> request_lines;
+  for (const std::string& line : lines_of(verbose.err)) {
+    if (line.starts_with("trovix: "))
+      request_lines.push_back(line);
+    else
+      log_lines += line + "\n";
+  }
+  EXPECT_EQ(log_lines, quiet.err);
+  ASSERT_FALSE(request_lines.empty());
+  const std::string first = "trovix: GET " + sim.http_base() + "/e2/";
+  EXPECT_TRUE(request_lines[0].starts_with(first)) << request_lines[0];
+  for (const std::string& line : request_lines) {
+    EXPECT_NE(line.find(" -> 200 OK ("), std::string::npos) << line;
+    EXPECT_TRUE(line.ends_with(" ms)")) << line;
+  }
+
+  const Outcome gone = run_cli({"search", "--verbose", "--engine", "2", "--services", dead, "t3"});
+  ASSERT_EQ(gone.code, 0) << gone.err;
+  EXPECT_NE(gone.err.find("trovix: GET http://127.0.0.1:9/e2/"), std::string::npos) << gone.err;
+  EXPECT_NE(gone.err.find(" -> 711 发送请求失败! ("), std::string::npos) << gone.err;
 }
 
 TEST(WriteRows, EachFormatKeepsAwkwardCellsApart) {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -174,6 +175,106 @@ TEST_F(SearchCommandTest, ANewSearchSupersedesTheRunningOne) {
   expect_rows_numbered_from_one(list, 100);
   EXPECT_EQ(*enables[0], 0);
   EXPECT_EQ(*enables[1], 1);
+}
+
+// A list that holds the first column a worker thread inserts until the
+// test thread reads the column count (or 300 ms have passed): the moment an
+// old search's columns arrive between the new command's count and its
+// deletions.
+class ColumnRaceList final : public ResultsList {
+ public:
+  explicit ColumnRaceList(MemoryResultsList& inner) : inner_(inner) {}
+
+  bool worker_held() const {
+    std::lock_guard lock(mutex_);
+    return held_;
+  }
+
+  void insert_column(int index, std::string_view title, int width) override {
+    if (std::this_thread::get_id() != test_thread_) {
+      std::unique_lock lock(mutex_);
+      if (!used_) {
+        used_ = true;
+        held_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::milliseconds(300), [&] { return released_; });
+        held_ = false;
+      }
+    }
+    inner_.insert_column(index, title, width);
+  }
+  int column_count() const override {
+    const int count = inner_.column_count();
+    std::lock_guard lock(mutex_);
+    if (held_ && std::this_thread::get_id() == test_thread_) {
+      released_ = true;
+      changed_.notify_all();
+    }
+    return count;
+  }
+  void delete_column(int index) override { inner_.delete_column(index); }
+  std::string header_text(int column) const override { return inner_.header_text(column); }
+  int column_width(int column) const override { return inner_.column_width(column); }
+  int insert_row() override { return inner_.insert_row(); }
+  void delete_all_rows() override { inner_.delete_all_rows(); }
+  int row_count() const override { return inner_.row_count(); }
+  std::string cell_text(int row, int column) const override {
+    return inner_.cell_text(row, column);
+  }
+  void set_cell_text(int row, int column, std::string_view text) override {
+    inner_.set_cell_text(row, column, text);
+  }
+  int cell_image(int row, int column) const override { return inner_.cell_image(row, column); }
+  void set_cell_image(int row, int column, int image) override {
+    inner_.set_cell_image(row, column, image);
+  }
+  int state_image(int row) const override { return inner_.state_image(row); }
+  void set_state_image(int row, int image) override { inner_.set_state_image(row, image); }
+  std::int32_t item_value(int row) const override { return inner_.item_value(row); }
+  void set_item_value(int row, std::int32_t value) override { inner_.set_item_value(row, value); }
+  int selected_row() const override { return inner_.selected_row(); }
+  void select_row(int row) override { inner_.select_row(row); }
+  void ensure_visible(int row) override { inner_.ensure_visible(row); }
+  int append_row(const std::vector<std::string>& cells) override {
+    return inner_.append_row(cells);
+  }
+
+ private:
+  MemoryResultsList& inner_;
+  const std::thread::id test_thread_ = std::this_thread::get_id();
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  bool used_ = false;
+  bool held_ = false;
+  mutable bool released_ = false;
+};
+
+// The old search inserts a column just as a new command starts: the command
+// supersedes it before counting, so that column is counted and deleted, and
+// the new search shows its own two columns only.
+TEST(SearchCommandRace, ColumnsOfASupersededSearchNeverStayBehind) {
+  MemoryResultsList inner;
+  ColumnRaceList list(inner);
+  SearchLog log;
+  SearchController controller(list, log, default_service_addresses());
+  SearchCommandUi ui;
+  ui.keyword_box_text = "slow 1000";
+  ui.checked_engine = kTestEngineChoice;
+  ui.hooks.keyword = [] { return std::string("slow 1000"); };
+  ASSERT_EQ(search_command(controller, list, log, ui), SearchCommandResult::started);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!list.worker_held() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(list.worker_held());
+
+  ui.keyword_box_text = "fast";
+  ui.hooks.keyword = [] { return std::string("fast"); };
+  ASSERT_EQ(search_command(controller, list, log, ui), SearchCommandResult::started);
+  controller.wait();
+  ASSERT_EQ(inner.column_count(), 2);
+  EXPECT_EQ(inner.header_text(0), "ID");
+  EXPECT_EQ(inner.header_text(1), gbk("标题（右击下载）"));
+  EXPECT_EQ(inner.row_count(), 100);
 }
 
 // supersede() alone (what a closing window does): from its return nothing of

@@ -171,6 +171,47 @@ TEST(ServiceAddresses, SiteKeysComeFromTheEngineTable) {
     EXPECT_EQ(a.engine_site(engine.number), "http://site" + std::to_string(engine.number) + "/");
 }
 
+TEST(ServiceAddresses, CommentsAfterABlankEndTheValueAndSignsInsideAValueStay) {
+  // The lines as the README shows them, and values that hold the signs.
+  const std::string text =
+      "[sites]   ; the search sites\n"
+      "engine1 = http://127.0.0.1:8080/e1/    ; engines 1, 2 and 4 end with \"/\"\n"
+      "engine3 = http://127.0.0.1:8080/e3\t# engines 3, 5 and 6 do not\n"
+      "engine4 = http://127.0.0.1:8080/e4/#top\n"
+      "engine5 = http://127.0.0.1:8080/e5?a=1;b=2\n"
+      "[server]\n"
+      "form_token = ;\n"
+      "info_page = # nothing\n"
+      "[network]\n"
+      "timeout_seconds = 2 ; short, for tests\n";
+  TempDir dir;
+  ServiceAddresses a = default_service_addresses();
+  EXPECT_TRUE(load_service_addresses(dir.write("services.ini", text), a).empty());
+  EXPECT_EQ(a.engine_site(1), "http://127.0.0.1:8080/e1/");
+  EXPECT_EQ(a.engine_site(3), "http://127.0.0.1:8080/e3");
+  EXPECT_EQ(a.engine_site(4), "http://127.0.0.1:8080/e4/#top");
+  EXPECT_EQ(a.engine_site(5), "http://127.0.0.1:8080/e5?a=1;b=2");
+  EXPECT_EQ(a.form_token, "");  // a value that is only a comment is empty
+  EXPECT_EQ(a.info_page, "");
+  EXPECT_EQ(a.timeout_seconds, 2);
+}
+
+TEST(ServiceAddresses, TimeoutIsThirtySecondsUnlessAWholeNumberFromOneIsGiven) {
+  EXPECT_EQ(default_service_addresses().timeout_seconds, 30);
+  for (const char* bad : {"0", "-5", "2.5", "ten", "", "999999", "86401"}) {
+    SCOPED_TRACE(bad);
+    ServiceAddresses a = default_service_addresses();
+    const auto problems =
+        parse_service_addresses(std::string("[network]\ntimeout_seconds=") + bad, "t.ini", a);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line, 2);
+    EXPECT_EQ(a.timeout_seconds, 30);
+  }
+  ServiceAddresses a = default_service_addresses();
+  EXPECT_TRUE(parse_service_addresses("[network]\ntimeout_seconds=86400", "t.ini", a).empty());
+  EXPECT_EQ(a.timeout_seconds, 86400);
+}
+
 TEST(ServiceAddresses, UnreadableFileIsOneProblemAndChangesNothing) {
   TempDir dir;
   for (const std::string& path : {dir.path() + "/absent.ini", dir.path()}) {

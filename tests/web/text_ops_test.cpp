@@ -38,6 +38,8 @@ TEST(FindText, PositionsStartsAndCharacterBoundaries) {
       {"abc", "", 2, false, 1},  // found at 1 whatever the start
       {"abc", "", 4, false, -1},
       {"", "", 1, false, -1},
+      {"", "", 0, false, -1},  // a start below 1 finds no byte in empty text either
+      {"", "", -5, true, -1},
       {"", "a", 1, false, -1},
       {"ab", "abc", 1, false, -1},
       {"xabc", "ABC", 1, true, 2},

@@ -21,10 +21,12 @@
 #include "certs.h"
 #include "control.h"
 #include "engine_sites.h"
+#include "fault_sites.h"
 #include "moved_sites.h"
 #include "raw_responder.h"
 #include "routes.h"
 #include "sim.h"
+#include "update_form_sites.h"
 
 namespace {
 
@@ -180,6 +182,8 @@ void configure(httplib::Server& server, const sitesim::SimConfig& config,
   sitesim::register_torrent_sites(server, config);
   sitesim::register_cloud_sites(server, config);
   sitesim::register_moved_sites(server);
+  sitesim::register_fault_sites(server, own_base);
+  sitesim::register_update_and_form_sites(server, config);
 }
 
 int run(const Options& options) {

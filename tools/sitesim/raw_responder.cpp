@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "fault_sites.h"
 #include "sim.h"
 
 namespace sitesim {
@@ -98,6 +99,7 @@ std::string answer_for(const std::string& head, const std::string& body) {
     return "HTTP/1.1 200 OK\r\nset-cookie: A=1\r\nSET-COOKIE: b=2; path=/\r\n"
            "Content-Length: 2\r\n\r\nok";
   if (path == "/echo" || path.rfind("/echo/", 0) == 0) return echo_answer(head, body);
+  if (std::string fault = raw_fault_site_answer(path); !fault.empty()) return fault;
   return "HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 12\r\n"
          "Connection: close\r\n\r\n<h1>404</h1>";
 }
