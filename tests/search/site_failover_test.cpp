@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "engine_fixture.h"
+#include "web/request_settings.h"
 
 namespace trovix::testing {
 namespace {
@@ -79,6 +80,19 @@ TEST_F(SiteFailover, ABrokenFirstAddressGivesTheSecondOnesSearch) {
       EXPECT_EQ(mirrored->enables, alone->enables);
     }
   }
+}
+
+TEST_F(SiteFailover, AFirstAddressThatStallsPastTheTimeOutIsLeft) {
+  RequestSettings settings;
+  settings.default_timeout_seconds = 1;
+  ScopedRequestSettings short_time_out(settings);
+  const std::string real = saved_.engine_site(2);
+  use_list(2, {real});
+  const auto alone = run(2, "a45");
+  use_list(2, {shaped(2, sim_->http_base() + "/moved/stall"), real});
+  const auto mirrored = run(2, "a45");
+  EXPECT_EQ(mirrored->log, alone->log);
+  EXPECT_EQ(cells(*mirrored), cells(*alone));
 }
 
 TEST_F(SiteFailover, AllDeadEndsAsADeadSingleSiteAndNothingUnlistedIsTried) {
