@@ -2,11 +2,14 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "app/click_label.h"
+#include "app/gui_text.h"
 #include "app/pictures.h"
+#include "server/feedback.h"
 
 namespace trovix {
 
@@ -64,6 +67,20 @@ AboutPage build_about_page(QWidget* page) {
   place_picture(badge, banner_picture(88, 30, QStringLiteral("Trovix"), 0x3c8d3c), 375, 130);
 
   about.feedback_group = place_group(page, "分组框7", QStringLiteral("建议提交"), 0, 196, 480, 144);
+  place_label(about.feedback_group, QStringLiteral("联系方式"), 6, 17, 58, 32)
+      ->setObjectName(QStringLiteral("透明标签23"));
+  about.contact_box = new QLineEdit(from_gbk(contact_placeholder()), about.feedback_group);
+  about.contact_box->setObjectName(QStringLiteral("编辑框11"));
+  about.contact_box->setGeometry(69, 16, 339, 32);
+  about.contact_box->setCursorPosition(0);
+  place_label(about.feedback_group, QStringLiteral("提交内容"), 6, 56, 58, 24)
+      ->setObjectName(QStringLiteral("透明标签24"));
+  about.content_box = new QPlainTextEdit(from_gbk(content_placeholder()), about.feedback_group);
+  about.content_box->setObjectName(QStringLiteral("编辑框4"));
+  about.content_box->setGeometry(67, 54, 341, 86);
+  about.submit_button = new QPushButton(QStringLiteral("提交"), about.feedback_group);
+  about.submit_button->setObjectName(QStringLiteral("按钮6"));
+  about.submit_button->setGeometry(411, 104, 64, 36);
 
   QGroupBox* history =
       place_group(page, "分组框4", QStringLiteral("1.1.1更新内容："), 0, 338, 480, 142);

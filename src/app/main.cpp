@@ -9,6 +9,7 @@
 #include "app/cli.h"
 #include "app/main_window.h"
 #include "app/program_icon.h"
+#include "app/self_update_wiring.h"
 #include "app/server_round_trip.h"
 #include "app/skin.h"
 #include "app/startup.h"
@@ -57,6 +58,13 @@ int main(int argc, char** argv) {
   // The update window, the notice and the visit counter.
   trovix::ServerRoundTrip round_trip(window);
   round_trip.add_steps(steps);
+  round_trip.set_update_window_hook([&window](trovix::UpdateWindow& update) {
+    trovix::attach_self_update(
+        update, trovix::own_program_path(),
+        [&window](QMessageBox::Icon icon, const QString& title, const QString& text) {
+          window.show_message(icon, title, text);
+        });
+  });
   if (!window.run_creation_sequence(steps)) {
     trovix::close_announcement_popup();
     return round_trip.exit_code();

@@ -14,6 +14,7 @@
 
 #include "app/click_label.h"
 #include "app/donation_window.h"
+#include "app/feedback_form.h"
 #include "app/gui_text.h"
 #include "app/log_view.h"
 #include "app/result_actions.h"
@@ -86,6 +87,12 @@ MainWindow::MainWindow(ServiceAddresses addresses, QWidget* parent)
   });
   log_->set_listener([this](bool) { log_mirror_->note_change(); });
   keyword_->set(to_gbk(work_.keyword_box->text()));
+  feedback_ = new FeedbackForm(
+      about_, FeedbackService{addresses_.form_service, addresses_.form_token},
+      [this](QMessageBox::Icon icon, const QString& title, const QString& text) {
+        show_message(icon, title, text);
+      },
+      this);
 
   wire_handlers();
 }

@@ -24,6 +24,7 @@
 
 namespace trovix {
 
+class FeedbackForm;
 class LogMirror;
 class ResultActions;
 class ResultsModel;
@@ -85,6 +86,7 @@ class MainWindow : public QWidget {
 
   const WorkPage& work_page() const { return work_; }
   const AboutPage& about_page() const { return about_; }
+  FeedbackForm* feedback_form() const { return feedback_; }
   const PopupMenus& popup_menus() const { return menus_; }
   TabControl* main_tabs() const { return tabs_; }
   StatusBar* status_bar() const { return status_bar_; }
@@ -114,6 +116,7 @@ class MainWindow : public QWidget {
   PopupMenus menus_;
   ResultsModel* model_ = nullptr;
   LogMirror* log_mirror_ = nullptr;
+  FeedbackForm* feedback_ = nullptr;
   ResultActions* actions_ = nullptr;
 
   std::function<void()> destroy_handler_;

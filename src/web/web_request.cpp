@@ -313,6 +313,8 @@ void set_web_ca_file(std::string path) {
   ca_file_setting() = std::move(path);
 }
 
+std::string web_ca_file() { return current_ca_file(); }
+
 ScopedRequestCancel::ScopedRequestCancel(std::stop_token token)
     : previous_(std::exchange(tls_cancel_token, std::move(token))) {}
 

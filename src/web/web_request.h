@@ -20,6 +20,8 @@ std::string WebRequest(std::string_view url, int method = 0, std::string_view po
 // Process-wide TLS setting: an extra CA bundle trusted besides the system's
 // (the site simulator's own certificate). Verification is never switched off.
 void set_web_ca_file(std::string path);
+// The CA bundle set above (empty: the system's only), for other transfers of the program.
+std::string web_ca_file();
 
 // While an instance lives on a thread, every WebRequest made on that thread
 // is abandoned as soon as the token is stopped (used when a search is

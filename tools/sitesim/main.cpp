@@ -24,6 +24,7 @@
 #include "raw_responder.h"
 #include "routes.h"
 #include "sim.h"
+#include "update_form_sites.h"
 
 namespace {
 
@@ -178,6 +179,7 @@ void configure(httplib::Server& server, const sitesim::SimConfig& config,
   sitesim::register_program_server(server, config);
   sitesim::register_torrent_sites(server, config);
   sitesim::register_cloud_sites(server, config);
+  sitesim::register_update_and_form_sites(server, config);
 }
 
 int run(const Options& options) {

@@ -28,12 +28,14 @@ std::string info_entry(const char* marker_utf8, const std::string& value_utf8, c
   return to_gbk(marker_utf8) + value + terminator;
 }
 
-std::string info_page(const SimConfig& config, const std::string& version) {
+// `update_query` follows the update address (the update file's own options).
+std::string info_page(const SimConfig& config, const std::string& version,
+                      const std::string& update_query = "") {
   std::string page = to_gbk(
       "<!DOCTYPE html>\n<html><head><meta charset=gbk><title>软件信息</title></head><body>\n");
   auto line = [&page](std::string entry) { page += "<div>" + entry + "</div>\n"; };
   line(info_entry("【最新版本号】", version, 'b'));
-  line(info_entry("【更新地址】", config.http_base + "/update/trovix_new.exe", 'q'));
+  line(info_entry("【更新地址】", config.http_base + "/update/trovix_new.exe" + update_query, 'q'));
   line(info_entry("【软件名称】", "Trovix", 'a'));
   line(info_entry("【弹窗链接】", "<p>" + config.http_base + "/thx</p>", 'e'));
   line(info_entry("【弹窗内容】", "<p>欢迎使用本软件！</p><P>本地模拟服务器为你提供数据。</P>",
@@ -62,8 +64,9 @@ std::optional<std::string> scenario_page(const SimConfig& config, const std::str
     return info_page(config, "1.1.5") +
            to_gbk("【最新版本号】9.9.9b【滚动公告】第二条公告o【更新内容】（第二次）c");
   if (name == "caps")
-    return to_gbk("<HTML><BODY><P>【最新版本号】1.1.5b</P><P>【弹窗内容】<P>大写标签</P>f"
-                  "【更新内容】<P>（第一项）</P><P>（第二项）</P>c</BODY></HTML>");
+    return to_gbk(
+        "<HTML><BODY><P>【最新版本号】1.1.5b</P><P>【弹窗内容】<P>大写标签</P>f"
+        "【更新内容】<P>（第一项）</P><P>（第二项）</P>c</BODY></HTML>");
   if (name == "zero")
     // Everything after the zero byte is not part of the page.
     return to_gbk("【最新版本号】1.1.5b【更新内容】（零字节之前）c") + std::string(1, '\0') +
@@ -90,134 +93,6 @@ std::string percent_encode_all(std::string_view bytes) {
   return out;
 }
 
-// A small, strict JSON checker: the form service refuses a document that is
-// not valid JSON, which is what a client that forgets to escape runs into.
-class JsonChecker {
- public:
-  explicit JsonChecker(std::string_view text) : text_(text) {}
-  bool valid() {
-    skip_space();
-    if (!value()) return false;
-    skip_space();
-    return at_ == text_.size();
-  }
-
- private:
-  bool value() {
-    if (++depth_ > 64) return false;
-    bool ok = false;
-    if (at_ >= text_.size()) return false;
-    char c = text_[at_];
-    if (c == '{')
-      ok = object();
-    else if (c == '[')
-      ok = array();
-    else if (c == '"')
-      ok = string();
-    else if (c == '-' || (c >= '0' && c <= '9'))
-      ok = number();
-    else
-      ok = word("true") || word("false") || word("null");
-    --depth_;
-    return ok;
-  }
-  bool object() {
-    ++at_;
-    skip_space();
-    if (peek('}')) return ++at_, true;
-    for (;;) {
-      skip_space();
-      if (!string()) return false;
-      skip_space();
-      if (!peek(':')) return false;
-      ++at_;
-      skip_space();
-      if (!value()) return false;
-      skip_space();
-      if (peek('}')) return ++at_, true;
-      if (!peek(',')) return false;
-      ++at_;
-    }
-  }
-  bool array() {
-    ++at_;
-    skip_space();
-    if (peek(']')) return ++at_, true;
-    for (;;) {
-      skip_space();
-      if (!value()) return false;
-      skip_space();
-      if (peek(']')) return ++at_, true;
-      if (!peek(',')) return false;
-      ++at_;
-    }
-  }
-  bool string() {
-    if (!peek('"')) return false;
-    ++at_;
-    while (at_ < text_.size()) {
-      unsigned char c = static_cast<unsigned char>(text_[at_++]);
-      if (c == '"') return true;
-      if (c < 0x20) return false;
-      if (c != '\\') continue;
-      if (at_ >= text_.size()) return false;
-      char e = text_[at_++];
-      if (e == 'u') {
-        for (int i = 0; i < 4; ++i, ++at_)
-          if (at_ >= text_.size() || !std::isxdigit(static_cast<unsigned char>(text_[at_])))
-            return false;
-      } else if (std::string_view("\"\\/bfnrt").find(e) == std::string_view::npos) {
-        return false;
-      }
-    }
-    return false;
-  }
-  bool number() {
-    std::size_t start = at_;
-    if (peek('-')) ++at_;
-    std::size_t digits = at_;
-    while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) ++at_;
-    if (at_ == digits) return false;
-    if (peek('.')) {
-      ++at_;
-      std::size_t frac = at_;
-      while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) ++at_;
-      if (at_ == frac) return false;
-    }
-    if (peek('e') || peek('E')) {
-      ++at_;
-      if (peek('+') || peek('-')) ++at_;
-      std::size_t exp = at_;
-      while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) ++at_;
-      if (at_ == exp) return false;
-    }
-    return at_ > start;
-  }
-  bool word(std::string_view w) {
-    if (text_.substr(at_, w.size()) != w) return false;
-    at_ += w.size();
-    return true;
-  }
-  bool peek(char c) const { return at_ < text_.size() && text_[at_] == c; }
-  void skip_space() {
-    while (at_ < text_.size() &&
-           std::string_view(" \t\r\n").find(text_[at_]) != std::string_view::npos)
-      ++at_;
-  }
-
-  std::string_view text_;
-  std::size_t at_ = 0;
-  int depth_ = 0;
-};
-
-struct FormState {
-  std::mutex mutex;
-  std::string last_cookie;
-  std::string last_document;
-  std::string last_body;
-  int submissions = 0;
-};
-
 std::string simple_page(const std::string& title_utf8) {
   return to_gbk("<html><head><meta charset=gbk><title>" + title_utf8 + "</title></head><body><h1>" +
                 title_utf8 + "</h1></body></html>");
@@ -228,14 +103,20 @@ std::string simple_page(const std::string& title_utf8) {
 void register_program_server(httplib::Server& server, const SimConfig& config) {
   // Made once at start so a value holding its terminator stops the simulator at once.
   const std::string current_page = info_page(config, "1.1.5");
-  server.Get("/qnvt/qnvt.html",
-             [config, current_page](const httplib::Request& req, httplib::Response& res) {
-               // ?version=X offers a different newest version (an update) for tests and the demo.
-               if (req.has_param("version"))
-                 res.set_content(info_page(config, req.get_param_value("version")), kGbkHtml);
-               else
-                 res.set_content(current_page, kGbkHtml);
-             });
+  server.Get("/qnvt/qnvt.html", [config, current_page](const httplib::Request& req,
+                                                       httplib::Response& res) {
+    // ?version=X offers a different newest version (an update) for tests and the demo.
+    // ?rate=N sends the update file at N bytes a second, so a download can be watched.
+    const std::string update_query =
+        req.has_param("rate")
+            ? "?rate=" +
+                  std::to_string(std::strtoull(req.get_param_value("rate").c_str(), nullptr, 10))
+            : "";
+    if (req.has_param("version"))
+      res.set_content(info_page(config, req.get_param_value("version"), update_query), kGbkHtml);
+    else
+      res.set_content(current_page, kGbkHtml);
+  });
 
   // The scenarios of the information page; "unreadable" answers 500, "stall"
   // answers after 30 seconds, "reset" drops the connection mid-body.
@@ -253,12 +134,12 @@ void register_program_server(httplib::Server& server, const SimConfig& config) {
                  return;
                }
                if (name == "reset") {
-                 res.set_content_provider(
-                     100000, kGbkHtml, [](std::size_t, std::size_t, httplib::DataSink& sink) {
-                       const std::string part = to_gbk("【最新版本号】1.2.0b");
-                       sink.write(part.data(), part.size());
-                       return false;
-                     });
+                 res.set_content_provider(100000, kGbkHtml,
+                                          [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                            const std::string part = to_gbk("【最新版本号】1.2.0b");
+                                            sink.write(part.data(), part.size());
+                                            return false;
+                                          });
                  return;
                }
                std::optional<std::string> page = scenario_page(config, name);
@@ -292,69 +173,14 @@ void register_program_server(httplib::Server& server, const SimConfig& config) {
     res.set_content("document.write(unescape('" + text + "'));\n", "application/javascript");
   });
 
-  auto form = std::make_shared<FormState>();
-  server.Get("/form/jh3VmH", [form](const httplib::Request&, httplib::Response& res) {
-    int session;
-    {
-      std::lock_guard lock(form->mutex);
-      session = form->submissions + 1;
-    }
-    res.set_header("Set-Cookie", "formsid=sim" + std::to_string(session) + "; path=/");
-    res.set_content(simple_page("意见反馈表单"), kGbkHtml);
-  });
-  server.Post("/form/handler/web/form_runtime/handleSubmit.php", [form](const httplib::Request& req,
-                                                                        httplib::Response& res) {
-    bool ok = req.body.rfind("d=", 0) == 0;
-    std::string document = ok ? url_decode_utf8(std::string_view(req.body).substr(2), false) : "";
-    ok = ok && JsonChecker(document).valid() &&
-         document.find("\"acc\":\"simtoken\"") != std::string::npos;
-    {
-      std::lock_guard lock(form->mutex);
-      ++form->submissions;
-      form->last_cookie = req.get_header_value("Cookie");
-      form->last_document = document;
-      form->last_body = req.body;
-    }
-    res.set_content(ok ? R"({"r":0})" : R"({"r":1,"msg":"invalid form data"})", "application/json");
-  });
-  // What the last submission carried, for tests: the cookie, the decoded
-  // document (UTF-8) and the raw body, one per line.
-  server.Get("/form/last", [form](const httplib::Request&, httplib::Response& res) {
-    std::lock_guard lock(form->mutex);
-    res.set_content("COOKIE " + form->last_cookie + "\nDOCUMENT " + form->last_document +
-                        "\nBODY " + form->last_body + "\n",
-                    "text/plain; charset=utf-8");
-  });
-
   server.Get("/connectivity", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("ok", "text/plain");
   });
   // A connectivity check that fails: the site answers, but not with 2xx or 3xx.
-  server.Get("/connectivity/offline", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 503;
-  });
+  server.Get("/connectivity/offline",
+             [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
   server.Get("/connectivity/redirect", [](const httplib::Request&, httplib::Response& res) {
     res.set_redirect("/connectivity");
-  });
-
-  // The new program file: ?bytes=N sets its size (default 1000000), ?cut=1
-  // drops the connection half-way after announcing the full size.
-  server.Get("/update/trovix_new.exe", [](const httplib::Request& req, httplib::Response& res) {
-    std::size_t size = 1000000;
-    if (req.has_param("bytes"))
-      size = std::min<std::size_t>(std::strtoull(req.get_param_value("bytes").c_str(), nullptr, 10),
-                                   std::size_t{1} << 30);
-    bool cut = req.get_param_value("cut") == "1";
-    res.set_content_provider(
-        size, "application/octet-stream",
-        [size, cut](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-          if (cut && offset >= size / 2) return false;
-          std::string chunk(std::min<std::size_t>(length, 64 * 1024), '\0');
-          for (std::size_t i = 0; i < chunk.size(); ++i)
-            chunk[i] = static_cast<char>((offset + i) * 31 % 251);
-          if (offset == 0 && chunk.size() >= 2) chunk[0] = 'M', chunk[1] = 'Z';
-          return sink.write(chunk.data(), chunk.size());
-        });
   });
 
   struct Plain {

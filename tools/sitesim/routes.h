@@ -16,7 +16,7 @@ namespace sitesim {
 // the https one); redirects are made absolute against it.
 void register_generic_routes(httplib::Server& server, const std::string& own_base);
 
-// Information page, visit counter, form service, update file, connectivity
+// Information page, visit counter, connectivity
 // check and the plain pages behind the other program addresses.
 void register_program_server(httplib::Server& server, const SimConfig& config);
 
