@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/cli_results.h"
+#include "search/engine_table.h"
 #include "search/results_list.h"
 #include "search/search_controller.h"
 #include "search/search_log.h"
@@ -19,17 +20,18 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage:\n"
     "  trovix [--services FILE]      open the window\n"
-    "  trovix search --engine N [--services FILE] [--sort] [--format tsv|csv|json|txt|xls]\n"
-    "                [--output FILE] [--verbose] KEYWORD\n"
+    "  trovix search --engine N [--services FILE] [--sort] [--parallel N] [--verbose]\n"
+    "                [--format tsv|csv|json|txt|xls] [--output FILE] KEYWORD\n"
     "  trovix magnet [--services FILE] URL\n"
     "  trovix --version\n"
     "  trovix --help\n"
     "\n"
     "search runs one engine without a window: rows go to standard output (a header\n"
     "line with the column titles, then one line per row), log lines to standard\n"
-    "error. Engines: 1-4 the torrent engines, 5-6 the cloud-disk engines, 0 the\n"
-    "built-in test engine (no network; digits in the keyword set a per-page delay\n"
-    "in milliseconds). FILE is an INI file of service addresses. KEYWORD is UTF-8.\n"
+    "error. FILE is an INI file of service addresses. --parallel N (1 to 16) is how\n"
+    "many requests the search may have in flight at once, overriding the file's\n"
+    "[search] parallel_requests (default 4); the rows are the same whatever N.\n"
+    "KEYWORD is UTF-8.\n"
     "Exit status: 0 the search ran, 1 the engine could not start, 2 bad arguments.\n"
     "\n"
     "--sort applies the header-click sort (by title, descending) once the engine\n"
@@ -41,6 +43,18 @@ constexpr std::string_view kUsage =
     "on standard error and exits 1.\n"
     "--verbose also writes one line per request to standard error: method,\n"
     "address, status or error text, milliseconds.\n";
+
+// The engines, from the engine table, then the built-in test engine.
+std::string engine_help() {
+  std::string help = "\nEngines:\n";
+  for (const EngineSpec& spec : kEngineTable) {
+    help += "  " + std::to_string(spec.number) + "  " + std::string(spec.caption) +
+            (spec.kind == EngineKind::torrent ? "  torrent index\n" : "  cloud-disk share index\n");
+  }
+  return help +
+         "  0  the built-in test engine (no network; digits in the keyword set a\n"
+         "     per-page delay in milliseconds)\n";
+}
 
 int bad_arguments(std::ostream& err, std::string_view message) {
   err << "trovix: " << message << "\n"
@@ -195,6 +209,7 @@ struct SearchArguments {
   std::optional<std::string> keyword;
   ResultOptions results;
   bool verbose = false;
+  std::optional<int> parallel;
 };
 
 // Parses what follows "search". Returns an error message, empty on success.
@@ -217,7 +232,7 @@ std::string parse_search(int argc, char** argv, SearchArguments& parsed) {
         if (!problem->empty()) return *problem;
         continue;
       }
-      if (name != "--engine" && name != "--services" && name != "--format")
+      if (name != "--engine" && name != "--services" && name != "--format" && name != "--parallel")
         return "unknown option " + std::string(name);
       if (!value) {
         if (i + 1 >= argc) return std::string(name) + " needs a value";
@@ -226,9 +241,15 @@ std::string parse_search(int argc, char** argv, SearchArguments& parsed) {
       if (name == "--engine") {
         const std::string_view v = *value;
         const bool digit = v.size() == 1 && v[0] >= '0' && v[0] <= '9';
-        if (!digit || v[0] > '6')
-          return "unknown engine \"" + std::string(v) + "\" (engines are 0 to 6)";
+        if (!digit || engine_entry(v[0] - '0') == nullptr)
+          return "unknown engine \"" + std::string(v) + "\" (engines are 0 to " +
+                 std::to_string(kEngineCount) + ")";
         parsed.engine = v[0] - '0';
+      } else if (name == "--parallel") {
+        parsed.parallel = parallel_requests_value(*value);
+        if (!parsed.parallel)
+          return "--parallel needs a whole number from 1 to " +
+                 std::to_string(kMaxParallelRequests);
       } else if (name == "--services") {
         if (value->empty()) return "--services needs a file name";
         parsed.services = std::string(*value);
@@ -301,6 +322,8 @@ int run_search(const SearchArguments& arguments, std::ostream& out, std::ostream
       return bad_arguments(err, describe(problem));
     err << "trovix: " << describe(problem) << "\n";
   }
+
+  if (arguments.parallel) services.addresses.parallel_requests = *arguments.parallel;
 
   MemoryResultsList list;
   SearchLog log;
@@ -386,7 +409,7 @@ std::optional<int> run_command_line(int argc, char** argv, std::ostream& out, st
     return 0;
   }
   if (command == "--help" || command == "-h") {
-    out << kUsage;
+    out << kUsage << engine_help();
     return 0;
   }
   if (command == "magnet") return run_magnet_command(argc, argv, out, err);

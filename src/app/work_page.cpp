@@ -12,6 +12,7 @@
 #include "app/click_label.h"
 #include "app/pictures.h"
 #include "app/tab_control.h"
+#include "search/engine_table.h"
 
 namespace trovix {
 
@@ -24,20 +25,26 @@ Widget* place(Widget* widget, const char* name, int x, int y, int w, int h) {
   return widget;
 }
 
-struct EngineButton {
-  const char* name;
-  const char* caption;
+struct Place {
   int x, y, w, h;
 };
 
-constexpr std::array<EngineButton, 6> kEngineButtons{{
-    {"单选框1", "种子引擎1", 11, 89, 88, 32},
-    {"单选框2", "种子引擎2", 115, 88, 88, 32},
-    {"单选框3", "种子引擎3", 12, 121, 96, 32},
-    {"单选框4", "种子引擎4", 116, 122, 88, 32},
-    {"单选框5", "网盘引擎1", 13, 155, 96, 32},
-    {"单选框6", "网盘引擎2", 116, 156, 80, 32},
+// The form's places of the engine radio buttons, two to a line; an engine
+// past them continues the grid.
+constexpr std::array<Place, 6> kEnginePlaces{{
+    {11, 89, 88, 32},
+    {115, 88, 88, 32},
+    {12, 121, 96, 32},
+    {116, 122, 88, 32},
+    {13, 155, 96, 32},
+    {116, 156, 80, 32},
 }};
+
+Place engine_place(std::size_t index) {
+  if (index < kEnginePlaces.size()) return kEnginePlaces[index];
+  const int line = static_cast<int>(index / 2);
+  return {index % 2 == 0 ? 12 : 116, 89 + 33 * line, 96, 32};
+}
 
 void build_search_page(QWidget* tab_page, WorkPage& work) {
   auto* group = place(new QGroupBox(tab_page), "分组框1", 1, 22, 217, 235);
@@ -52,11 +59,16 @@ void build_search_page(QWidget* tab_page, WorkPage& work) {
 
   auto* engines = new QButtonGroup(group);
   engines->setExclusive(true);
-  for (std::size_t i = 0; i < kEngineButtons.size(); ++i) {
-    const EngineButton& b = kEngineButtons[i];
-    work.engines[i] =
-        place(new QRadioButton(QString::fromUtf8(b.caption), group), b.name, b.x, b.y, b.w, b.h);
-    engines->addButton(work.engines[i], static_cast<int>(i) + 1);
+  // One button per engine of the engine table, 单选框1 … in its order.
+  for (std::size_t i = 0; i < kEngineTable.size(); ++i) {
+    const EngineSpec& engine = kEngineTable[i];
+    const Place at = engine_place(i);
+    const QByteArray name = QByteArrayLiteral("单选框") + QByteArray::number(engine.number);
+    auto* button = new QRadioButton(
+        QString::fromUtf8(engine.caption.data(), static_cast<qsizetype>(engine.caption.size())),
+        group);
+    work.engines[i] = place(button, name.constData(), at.x, at.y, at.w, at.h);
+    engines->addButton(button, engine.number);
   }
   work.engines[1]->setChecked(true);
 

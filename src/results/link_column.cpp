@@ -1,20 +1,23 @@
 #include "results/link_column.h"
 
-#include <array>
+#include "search/engine_table.h"
 
 namespace trovix {
 
+// Link columns and kinds come from the engine table.
 int link_column(int engine) {
-  static constexpr std::array<int, 6> columns{5, 4, 5, 5, 2, 3};
-  if (engine < 1 || engine > 6) return -1;
-  return columns[static_cast<std::size_t>(engine - 1)];
+  const EngineSpec* spec = find_engine(engine);
+  return spec == nullptr ? -1 : spec->link_column;
 }
 
-bool is_torrent_engine(int engine) { return engine >= 1 && engine <= 4; }
+bool is_torrent_engine(int engine) {
+  const EngineSpec* spec = find_engine(engine);
+  return spec != nullptr && spec->kind == EngineKind::torrent;
+}
 
 ContextMenu context_menu_for(int engine) {
   if (engine == 3) return ContextMenu::torrent;
-  if (engine >= 1 && engine <= 6) return ContextMenu::normal;
+  if (find_engine(engine) != nullptr) return ContextMenu::normal;
   return ContextMenu::none;
 }
 

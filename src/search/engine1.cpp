@@ -1,8 +1,11 @@
 // 种子引擎1: a torrent index whose search form answers a POST with a redirect
 // to the result pages of a site-side search token.
+#include <algorithm>
+
 #include "search/engine_common.h"
 #include "search/engine_patterns.h"
 #include "search/engines.h"
+#include "search/fetch_pool.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -25,6 +28,17 @@ std::string clean_title(std::string_view title) {
   return replace_many(first, -1, 1, true, "</a>", "");
 }
 
+PageRows read_result_page(const std::string& address, int rows_per_page) {
+  RegexMatcher matcher;
+  matcher.match(engine1_result_pattern(), WebRequest(address));
+  PageRows rows;
+  for (int j = 1; j <= rows_per_page; ++j)
+    rows.push_back({clean_title(matcher.submatch_text(j, 1)), matcher.submatch_text(j, 2),
+                    matcher.submatch_text(j, 3), matcher.submatch_text(j, 6),
+                    matcher.submatch_text(j, 7)});
+  return rows;
+}
+
 }  // namespace
 
 void run_engine1(SearchContext& context) {
@@ -41,7 +55,6 @@ void run_engine1(SearchContext& context) {
   static const std::string start_pages = gbk("页，耗时！");
   static const std::string limit_line = gbk("<<<已达到搜索上限，请更换搜索关键词！\r\n");
 
-  RegexMatcher matcher;
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
   const std::string& site = context.addresses.engine_site(kEngine);
@@ -75,6 +88,14 @@ void run_engine1(SearchContext& context) {
   context.append_log(start_head + count_text + start_results + number_to_text(page_count) +
                      start_pages + time_text + "\r\n");
 
+  // The pages the loop lists are known now: up to parallel_requests of them
+  // are fetched ahead of it, and the loop takes them in order.
+  FetchPool pool(parallel_requests(context));
+  PagesAhead<PageRows> pages(
+      pool, pool.size(), std::min(page_count - 1, kPageLimit), [&](int number) {
+        return [address = site + "search/" + token + "/" + number_to_text(number) + "/1/0.html",
+                rows_per_page] { return read_result_page(address, rows_per_page); };
+      });
   for (int pass = 1; pass <= page_count; ++pass) {
     // The last pass loads nothing: it only reports.
     if (pass == page_count) {
@@ -87,14 +108,7 @@ void run_engine1(SearchContext& context) {
       break;
     }
     context.append_log(page_progress_line(kEngine, pass));
-    const std::string result_page =
-        WebRequest(site + "search/" + token + "/" + number_to_text(page) + "/1/0.html");
-    matcher.match(engine1_result_pattern(), result_page);
-    rows.add_page(rows_per_page, [&](int j) -> std::vector<std::string> {
-      return {clean_title(matcher.submatch_text(j, 1)), matcher.submatch_text(j, 2),
-              matcher.submatch_text(j, 3), matcher.submatch_text(j, 6),
-              matcher.submatch_text(j, 7)};
-    });
+    rows.add_page(pages.take(page), rows_per_page);
     ++page;
   }
   // Every ending of this engine gives the Search button back, including a

@@ -3,6 +3,7 @@
 #include "search/engine_common.h"
 #include "search/engine_patterns.h"
 #include "search/engines.h"
+#include "search/fetch_pool.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -19,6 +20,16 @@ std::string clean_title(std::string_view title) {
                       "<span class='highlight'>", "", "</span>", "");
 }
 
+PageRows read_result_page(const std::string& address, int rows_per_page) {
+  RegexMatcher matcher;
+  matcher.match(engine2_result_pattern(), WebRequest(address));
+  PageRows rows;
+  for (int j = 1; j <= rows_per_page; ++j)
+    rows.push_back({clean_title(matcher.submatch_text(j, 1)), matcher.submatch_text(j, 2),
+                    matcher.submatch_text(j, 3), matcher.submatch_text(j, 5)});
+  return rows;
+}
+
 }  // namespace
 
 void run_engine2(SearchContext& context) {
@@ -33,15 +44,14 @@ void run_engine2(SearchContext& context) {
   static const std::string start_pages = gbk("页！用时");
   static const std::string start_tail = gbk("秒\r\n");
 
-  RegexMatcher matcher;
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
   const std::string& site = context.addresses.engine_site(kEngine);
   const int rows_per_page = engine_column_set(kEngine).rows_per_page;
   int page = 1;
 
-  // The keyword box is read again for every page: a keyword changed during
-  // the search changes the later requests.
+  // The keyword box is read again for every page (when the page is queued):
+  // a keyword changed during the search changes the later requests.
   auto page_address = [&](int number) {
     return site + "search?keyword=" + url_encode(context.keyword(), true, true) +
            "&p=" + number_to_text(number);
@@ -64,6 +74,14 @@ void run_engine2(SearchContext& context) {
   context.append_log(start_head + count_text + start_results + number_to_text(page_count) +
                      start_pages + time_text + start_tail);
 
+  // The pages the loop lists are known now: up to parallel_requests of them
+  // are fetched ahead of it, and the loop takes them in order.
+  FetchPool pool(parallel_requests(context));
+  PagesAhead<PageRows> pages(pool, pool.size(), page_count - 1, [&](int number) {
+    return [address = page_address(number), rows_per_page] {
+      return read_result_page(address, rows_per_page);
+    };
+  });
   // A page count of 0 gives no pass at all: nothing more is written.
   for (int pass = 1; pass <= page_count; ++pass) {
     if (pass == page_count) {
@@ -72,13 +90,9 @@ void run_engine2(SearchContext& context) {
       return;
     }
     if (ended_by_pause(context, pages_loaded_line(page - 1))) return;
-    const std::string result_page = WebRequest(page_address(page));
-    matcher.match(engine2_result_pattern(), result_page);
+    const PageRows page_rows = pages.take(page);
     context.append_log(page_progress_line(kEngine, pass));
-    rows.add_page(rows_per_page, [&](int j) -> std::vector<std::string> {
-      return {clean_title(matcher.submatch_text(j, 1)), matcher.submatch_text(j, 2),
-              matcher.submatch_text(j, 3), matcher.submatch_text(j, 5)};
-    });
+    rows.add_page(page_rows, rows_per_page);
     ++page;
   }
 }

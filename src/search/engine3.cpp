@@ -3,6 +3,7 @@
 #include "search/engine_common.h"
 #include "search/engine_patterns.h"
 #include "search/engines.h"
+#include "search/fetch_pool.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
 #include "web/text_ops.h"
@@ -24,6 +25,21 @@ std::string decode_title(std::string_view statement) {
   return replace_many(text, -1, 1, false, "<b>", "", "</b>", "");
 }
 
+// The two match lists are paired by index only.
+PageRows read_result_page(const std::string& address, const std::string& site, int rows_per_page) {
+  RegexMatcher links;
+  RegexMatcher facts;
+  const std::string result_page = WebRequest(address);
+  links.match(engine3_link_pattern(), result_page);
+  facts.match(engine3_facts_pattern(), result_page);
+  PageRows rows;
+  for (int j = 1; j <= rows_per_page; ++j)
+    rows.push_back({decode_title(links.submatch_text(j, 2)), facts.submatch_text(j, 2),
+                    facts.submatch_text(j, 3), facts.submatch_text(j, 4),
+                    site + links.submatch_text(j, 1)});
+  return rows;
+}
+
 }  // namespace
 
 void run_engine3(SearchContext& context) {
@@ -33,8 +49,6 @@ void run_engine3(SearchContext& context) {
   static const std::string stop_line = gbk("<<<本次加载完毕！\r\n");
   static const std::string done_line = gbk("<<<加载完成！\r\n");
 
-  RegexMatcher links;
-  RegexMatcher facts;
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
   const std::string& site = context.addresses.engine_site(kEngine);
@@ -52,21 +66,19 @@ void run_engine3(SearchContext& context) {
 
   // Every pass loads a page, the last one included; the first result page is
   // loaded again as page 1.
+  // Up to parallel_requests pages are fetched ahead of the loop, the keyword
+  // box read for each as it is queued. Pages queued past one that ends the
+  // list unexpectedly are abandoned with the search.
+  FetchPool pool(parallel_requests(context));
+  PagesAhead<PageRows> pages(pool, pool.size(), page_count, [&](int number) {
+    return
+        [address = site + "/search/" + context.keyword() + "/" + number_to_text(number) + "-1.html",
+         &site, rows_per_page] { return read_result_page(address, site, rows_per_page); };
+  });
   for (int pass = 1; pass <= page_count; ++pass) {
     if (ended_by_pause(context, stop_line)) return;
-    const std::string result_page =
-        WebRequest(site + "/search/" + context.keyword() + "/" + number_to_text(page) + "-1.html");
-    links.match(engine3_link_pattern(), result_page);
-    facts.match(engine3_facts_pattern(), result_page);
-    // The two match lists are paired by index only.
-    const bool page_full = rows.add_page(
-        rows_per_page,
-        [&](int j) -> std::vector<std::string> {
-          return {decode_title(links.submatch_text(j, 2)), facts.submatch_text(j, 2),
-                  facts.submatch_text(j, 3), facts.submatch_text(j, 4),
-                  site + links.submatch_text(j, 1)};
-        },
-        RowWriter::EmptyTitle::stop);
+    const bool page_full =
+        rows.add_page(pages.take(page), rows_per_page, RowWriter::EmptyTitle::stop);
     if (!page_full) {
       // A row without a title means the site has nothing more.
       context.append_log(done_line);

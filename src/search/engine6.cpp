@@ -2,11 +2,15 @@
 // the hit count; each hit's share address comes from a redirect page of the
 // site, and every share is fetched and judged.
 #include <cmath>
+#include <future>
 #include <limits>
+#include <optional>
+#include <vector>
 
 #include "search/engine_common.h"
 #include "search/engine_patterns.h"
 #include "search/engines.h"
+#include "search/fetch_pool.h"
 #include "search/share_check.h"
 #include "web/codec.h"
 #include "web/regex_matcher.h"
@@ -32,6 +36,39 @@ int hit_count_of(std::string_view count_text) {
   return static_cast<int>(count);
 }
 
+// A result page as read on a fetching thread: title and time of every row,
+// and every row's share chain (redirect page, then share page) queued.
+struct ResultPage {
+  std::vector<std::vector<std::string>> cells;  // title, time
+  std::vector<std::future<FoundShare>> shares;
+};
+
+FoundShare share_of_hit(const std::string& redirect_address) {
+  static const std::string share_left = gbk("打开...</p> <p>");
+  static const std::string share_right = "</p></div>";
+  return find_and_check_share(WebRequest(redirect_address), share_left, share_right);
+}
+
+ResultPage read_result_page(FetchPool& pool, const std::string& address, const std::string& site,
+                            int rows_per_page) {
+  RegexMatcher files;
+  RegexMatcher times;
+  const std::string result_page = WebRequest(address);
+  files.match(engine6_file_pattern(), result_page);
+  times.match(engine6_time_pattern(), result_page);
+  // File ids and times are paired by match index only. A row past the page's
+  // hits still asks the redirect page for an empty id.
+  ResultPage page;
+  for (int j = 1; j <= rows_per_page; ++j) {
+    page.cells.push_back({files.submatch_text(j, 2), times.submatch_text(j, 1)});
+    page.shares.push_back(
+        pool.submit([redirect = site + "/redirect/file?id=" + files.submatch_text(j, 1)] {
+          return share_of_hit(redirect);
+        }));
+  }
+  return page;
+}
+
 }  // namespace
 
 void run_engine6(SearchContext& context) {
@@ -39,11 +76,7 @@ void run_engine6(SearchContext& context) {
   static const std::string results_tail = gbk("条结果\r\n");
   static const std::string count_left = gbk("共有<span>");
   static const std::string count_right = gbk("</span>条记录</h2>");
-  static const std::string share_left = gbk("打开...</p> <p>");
-  static const std::string share_right = "</p></div>";
 
-  RegexMatcher files;
-  RegexMatcher times;
   insert_engine_columns(context.results, kEngine);
   RowWriter rows(context.results);
   const EngineColumnSet& columns = engine_column_set(kEngine);
@@ -56,6 +89,19 @@ void run_engine6(SearchContext& context) {
   const int hit_count = hit_count_of(text_between(first_page, count_left, count_right));
   context.append_log(start_line + number_to_text(hit_count) + results_tail);
 
+  // Up to parallel_requests share chains are in flight; with more than one,
+  // the next result page is fetched meanwhile. The keyword box is read for
+  // each page as it is queued.
+  FetchPool pool(parallel_requests(context));
+  auto queue_page = [&](int number) {
+    return pool.submit(
+        [&pool, address = site + "/share/o1kw" + context.keyword() + "pg" + number_to_text(number),
+         &site, rows_per_page = columns.rows_per_page] {
+          return read_result_page(pool, address, site, rows_per_page);
+        });
+  };
+  std::optional<std::future<ResultPage>> ahead;
+
   // The last pass loads nothing, so the hits of the last page are never listed.
   const int page_count = static_cast<int>(std::trunc(hit_count / 10.0 + 1.0));
   for (int pass = 1; pass <= page_count; ++pass) {
@@ -65,21 +111,16 @@ void run_engine6(SearchContext& context) {
       return;
     }
     if (ended_by_pause(context, pages_loaded_line(page - 1))) return;
-    const std::string result_page =
-        WebRequest(site + "/share/o1kw" + context.keyword() + "pg" + number_to_text(page));
-    files.match(engine6_file_pattern(), result_page);
-    times.match(engine6_time_pattern(), result_page);
+    ResultPage result = (ahead ? std::move(*ahead) : queue_page(page)).get();
+    ahead.reset();
     context.append_log(page_progress_line(kEngine, pass));
 
-    // File ids and times are paired by match index only. A row past the
-    // page's hits still asks the redirect page for an empty id.
-    for (int j = 1; j <= columns.rows_per_page; ++j) {
-      // The row is added once its cells are known (see engine 5).
-      const std::string redirect_page =
-          WebRequest(site + "/redirect/file?id=" + files.submatch_text(j, 1));
-      const std::string share_address = text_between(redirect_page, share_left, share_right);
-      rows.add_row({files.submatch_text(j, 2), times.submatch_text(j, 1), share_address,
-                    share_state_text(check_share(share_address))});
+    if (pass + 1 < page_count && pool.size() > 1) ahead = queue_page(page + 1);
+    // Each row is added once its cells are known (see engine 5).
+    for (std::size_t j = 0; j < result.shares.size(); ++j) {
+      const FoundShare share = result.shares[j].get();
+      rows.add_row(
+          {result.cells[j][0], result.cells[j][1], share.address, share_state_text(share.state)});
     }
     ++page;
   }

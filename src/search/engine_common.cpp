@@ -1,5 +1,6 @@
 #include "search/engine_common.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -11,80 +12,26 @@ namespace trovix {
 
 namespace {
 
-struct ColumnSource {
-  std::string_view title_utf8;
-  int width;
-};
-
-struct SetSource {
-  std::vector<ColumnSource> columns;
-  int link_column;
-  int rows_per_page;
-  std::string_view progress_label_utf8;
-};
-
-EngineColumnSet build_set(const SetSource& source) {
+EngineColumnSet build_set(const EngineSpec& spec) {
   EngineColumnSet set;
-  for (const ColumnSource& column : source.columns)
-    set.columns.push_back({gbk(column.title_utf8), column.width});
-  set.link_column = source.link_column;
-  set.rows_per_page = source.rows_per_page;
-  set.progress_label = gbk(source.progress_label_utf8);
+  for (int i = 0; i < spec.column_count(); ++i) {
+    const EngineColumnSpec& column = spec.columns[static_cast<std::size_t>(i)];
+    set.columns.push_back({gbk(column.title), column.width});
+  }
+  set.link_column = spec.link_column;
+  set.rows_per_page = spec.rows_per_page;
+  set.progress_label = gbk(spec.progress_label);
   return set;
 }
 
 // Built once, on first use, from any thread (function-local statics are
 // initialised thread-safely).
 const std::array<EngineColumnSet, kEngineCount>& all_sets() {
-  static const std::array<EngineColumnSet, kEngineCount> sets = {
-      build_set({{{"ID", 30},
-                  {"标题（右击下载）", 350},
-                  {"收录时间", 90},
-                  {"文件大小", 65},
-                  {"人气值", 65},
-                  {"磁力链接", 210}},
-                 5,
-                 20,
-                 "1号种子引"}),
-      build_set({{{"ID", 30},
-                  {"标题（右击下载）", 400},
-                  {"收录时间", 90},
-                  {"文件大小", 70},
-                  {"磁力链接", 220}},
-                 4,
-                 20,
-                 "2号种子引"}),
-      build_set({{{"ID", 50},
-                  {"标题（右击下载）", 400},
-                  {"收录时间", 90},
-                  {"文件大小", 90},
-                  {"下载热度", 90},
-                  {"磁力链接", 210}},
-                 5,
-                 10,
-                 "3号种子引"}),
-      build_set({{{"ID", 50},
-                  {"标题（右击下载）", 400},
-                  {"收录时间", 75},
-                  {"文件大小", 75},
-                  {"下载热度", 90},
-                  {"磁力链接", 210}},
-                 5,
-                 10,
-                 "4号种子引"}),
-      build_set({{{"ID", 30}, {"标题（右击下载）", 300}, {"访问链接", 430}, {"状态", 60}},
-                 2,
-                 10,
-                 "1号网盘引"}),
-      build_set({{{"ID", 35},
-                  {"标题（右击下载）", 200},
-                  {"收录时间", 90},
-                  {"访问链接", 427},
-                  {"状态", 60}},
-                 3,
-                 10,
-                 "2号网盘引"}),
-  };
+  static const std::array<EngineColumnSet, kEngineCount> sets = [] {
+    std::array<EngineColumnSet, kEngineCount> built;
+    for (std::size_t i = 0; i < kEngineTable.size(); ++i) built[i] = build_set(kEngineTable[i]);
+    return built;
+  }();
   return sets;
 }
 
@@ -125,6 +72,20 @@ bool RowWriter::add_page(int rows,
     if (empty_title == EmptyTitle::stop && (cells.empty() || cells.front().empty())) return false;
   }
   return true;
+}
+
+bool RowWriter::add_page(const PageRows& rows, int count, EmptyTitle empty_title) {
+  return add_page(
+      count,
+      [&rows](int j) {
+        const auto index = static_cast<std::size_t>(j - 1);
+        return index < rows.size() ? rows[index] : std::vector<std::string>{};
+      },
+      empty_title);
+}
+
+int parallel_requests(const SearchContext& context) {
+  return std::clamp(context.addresses.parallel_requests, 1, kMaxParallelRequests);
 }
 
 std::string all_pages_loaded_line(int pages) {

@@ -8,12 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "search/engine_table.h"
 #include "search/results_list.h"
 #include "search/search_context.h"
 
 namespace trovix {
-
-inline constexpr int kEngineCount = 6;
 
 struct EngineColumn {
   std::string title;  // GBK
@@ -27,7 +26,8 @@ struct EngineColumnSet {
   std::string progress_label;  // GBK, e.g. "1号种子引" in "<<<1号种子引正在加载3页内容"
 };
 
-// Engine 1 to 6; any other number gives an empty set (no columns, link column 0).
+// The set of an engine of the engine table, in GBK; any other number gives an
+// empty set (no columns, link column 0).
 const EngineColumnSet& engine_column_set(int engine_number);
 
 // Deletes all rows, then inserts the engine's columns at indexes 0, 1, … in
@@ -38,6 +38,14 @@ void insert_engine_columns(ResultsList& results, int engine_number);
 // Page count from a count text as a result page writes it: to_int(count) /
 // rows_per_page + extra, computed in double precision and cut toward zero.
 int page_count_of(std::string_view count_text, double rows_per_page, double extra);
+
+// The cells of a result page's rows (columns 1, 2, …), one entry per row in
+// page order, as a fetching thread reads them out of the page.
+using PageRows = std::vector<std::vector<std::string>>;
+
+// Requests the search may have in flight at once: the services file's
+// parallel_requests, held to 1 … kMaxParallelRequests.
+int parallel_requests(const SearchContext& context);
 
 // Writes numbered rows: column 0 holds a counter that starts at 1 for each
 // search and goes up by one for every row, across pages.
@@ -60,6 +68,10 @@ class RowWriter {
   // all its cells) and the call returns false; true otherwise.
   bool add_page(int rows, const std::function<std::vector<std::string>(int match)>& cells_of_match,
                 EmptyTitle empty_title = EmptyTitle::keep_going);
+
+  // add_page over rows read ahead: row j's cells are rows[j - 1] (empty
+  // texts past the end).
+  bool add_page(const PageRows& rows, int count, EmptyTitle empty_title = EmptyTitle::keep_going);
 
   int next_number() const { return next_number_; }
 

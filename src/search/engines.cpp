@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "search/search_context.h"
 #include "web/codec.h"
 
 namespace trovix {
@@ -74,27 +75,6 @@ void run_test_engine(SearchContext& context) {
     }
   }
   context.append_log(all_loaded + std::to_string(page - 1) + page_suffix);
-}
-
-EngineEntry engine_entry(int engine_number) {
-  switch (engine_number) {
-    case 0:
-      return run_test_engine;
-    case 1:
-      return run_engine1;
-    case 2:
-      return run_engine2;
-    case 3:
-      return run_engine3;
-    case 4:
-      return run_engine4;
-    case 5:
-      return run_engine5;
-    case 6:
-      return run_engine6;
-    default:
-      return nullptr;
-  }
 }
 
 }  // namespace trovix

@@ -1,9 +1,10 @@
 // The engine entries: each runs one whole search on the calling thread.
 #pragma once
 
-#include "search/search_context.h"
-
 namespace trovix {
+
+struct SearchContext;
+using EngineEntry = void (*)(SearchContext&);
 
 void run_test_engine(SearchContext& context);  // numbered rows page by page, no network
 void run_engine1(SearchContext& context);      // 种子引擎1

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "search/engine_table.h"
 #include "search/results_list.h"
 #include "search/service_addresses.h"
 
@@ -23,9 +24,5 @@ struct SearchContext {
 
   bool stop_requested() const { return stop.stop_requested(); }
 };
-
-// Engine 1 to 6, and 0 for the built-in test engine; nullptr for any other number.
-using EngineEntry = void (*)(SearchContext&);
-EngineEntry engine_entry(int engine_number);
 
 }  // namespace trovix

@@ -285,7 +285,7 @@ SearchCommandResult search_command(SearchController& controller, ResultsList& li
   if (ui.disable_search_button) ui.disable_search_button();
 
   int engine = -1;
-  if (ui.checked_engine >= 1 && ui.checked_engine <= 6) engine = ui.checked_engine;
+  if (find_engine(ui.checked_engine) != nullptr) engine = ui.checked_engine;
   if (ui.checked_engine == kTestEngineChoice) engine = 0;
   if (engine < 0 || !controller.start(engine, ui.hooks)) return SearchCommandResult::no_engine;
   return SearchCommandResult::started;

@@ -62,7 +62,7 @@ enum class SearchCommandResult { started, keyword_missing, no_engine };
 inline constexpr int kTestEngineChoice = -1;
 struct SearchCommandUi {
   std::string keyword_box_text;  // GBK
-  int checked_engine = 0;        // first checked radio button 1..6, 0 for none
+  int checked_engine = 0;        // number of the first checked radio button, 0 for none
   std::function<void()> disable_search_button;
   SearchHooks hooks;
 };

@@ -59,8 +59,8 @@ std::string_view trim(std::string_view text) {
 // The field named by a section and key, or nullptr when the pair is unknown.
 std::string* field_of(ServiceAddresses& a, std::string_view section, std::string_view key) {
   if (section == "sites") {
-    if (key.size() == 7 && key.starts_with("engine") && key[6] >= '1' && key[6] <= '6')
-      return &a.engine[static_cast<std::size_t>(key[6] - '1')];
+    for (std::size_t i = 0; i < kEngineTable.size(); ++i)
+      if (kEngineTable[i].services_key == key) return &a.engine[i];
     return nullptr;
   }
   if (section == "server") {
@@ -92,9 +92,24 @@ std::string* field_of(ServiceAddresses& a, std::string_view section, std::string
   return nullptr;
 }
 
+}  // namespace
+
+std::optional<int> parallel_requests_value(std::string_view text) {
+  if (text.empty() || text.size() > 2) return std::nullopt;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > kMaxParallelRequests) return std::nullopt;
+  return value;
+}
+
+namespace {
+
 bool known_section(std::string_view section) {
   return section == "sites" || section == "server" || section == "tls" || section == "paths" ||
-         section == "download_tools" || section == "network";
+         section == "download_tools" || section == "network" || section == "search";
 }
 
 // A ";" or "#" after a blank starts a comment that runs to the end of the
@@ -129,8 +144,8 @@ ServiceAddresses default_service_addresses() {
   // reserved ".invalid" domain and only the fixed paths are real. A services
   // file points them somewhere that answers.
   ServiceAddresses a;
-  a.engine = {"http://engine1.invalid/", "http://engine2.invalid/", "http://engine3.invalid",
-              "http://engine4.invalid/", "http://engine5.invalid",  "https://engine6.invalid"};
+  for (std::size_t i = 0; i < kEngineTable.size(); ++i)
+    a.engine[i] = std::string(kEngineTable[i].default_site);
   a.info_page = "http://trovix.invalid/qnvt/qnvt.html";
   a.counter = "http://counter.invalid/count1/count.asp";
   a.counter_id = "1000001";
@@ -220,6 +235,16 @@ std::vector<ConfigProblem> parse_service_addresses(std::string_view text, const 
       else
         problems.push_back({path, line_number,
                             "timeout_seconds must be a whole number of seconds from 1 to 86400"});
+      continue;
+    }
+    if (section == "search" && key == "parallel_requests") {
+      if (const std::optional<int> number = parallel_requests_value(value)) {
+        into.parallel_requests = *number;
+      } else {
+        problems.push_back({path, line_number,
+                            "parallel_requests must be a whole number from 1 to " +
+                                std::to_string(kMaxParallelRequests)});
+      }
       continue;
     }
     std::string* field = field_of(into, section, key);

@@ -3,16 +3,23 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "search/engine_table.h"
+
 namespace trovix {
 
+inline constexpr int kDefaultParallelRequests = 4;
+inline constexpr int kMaxParallelRequests = 16;
+
 struct ServiceAddresses {
-  // [sites] engine1 … engine6, written exactly as each engine concatenates
-  // them: engines 1, 2 and 4 end with "/", engines 3, 5 and 6 do not.
-  std::array<std::string, 6> engine;
+  // [sites], one key per engine of the engine table (engine1 … engine6),
+  // written exactly as each engine joins paths to them: engines 1, 2 and 4
+  // end with "/", engines 3, 5 and 6 do not.
+  std::array<std::string, kEngineCount> engine;
   // [server]
   std::string info_page;
   std::string counter;     // the counter page: host + "/count1/count.asp"
@@ -37,11 +44,18 @@ struct ServiceAddresses {
   int timeout_seconds = kDefaultTimeoutSeconds;
 
   static constexpr int kDefaultTimeoutSeconds = 30;
+  // [search] requests one search may have in flight at once (1: one after
+  // the other); rows and log lines are the same whatever the number.
+  int parallel_requests = kDefaultParallelRequests;
 
   const std::string& engine_site(int engine_number) const { return engine.at(engine_number - 1); }
 };
 
 ServiceAddresses default_service_addresses();
+
+// A parallel_requests value as the services file or the command line writes
+// it: a whole number from 1 to kMaxParallelRequests, nothing else.
+std::optional<int> parallel_requests_value(std::string_view text);
 
 struct ConfigProblem {
   std::string file;

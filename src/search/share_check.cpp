@@ -27,6 +27,14 @@ ShareState check_share(std::string_view share_address) {
   return share_page_is_gone(WebRequest(share_address)) ? ShareState::invalid : ShareState::valid;
 }
 
+FoundShare find_and_check_share(std::string_view page, std::string_view left,
+                                std::string_view right) {
+  FoundShare found;
+  found.address = text_between(page, left, right);
+  found.state = check_share(found.address);
+  return found;
+}
+
 const std::string& share_state_text(ShareState state) {
   static const std::string valid = gbk("有效");
   static const std::string invalid = gbk("无效");

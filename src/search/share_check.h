@@ -22,6 +22,16 @@ bool share_page_is_gone(std::string_view share_page);
 // fetched holds no phrase and therefore counts as valid.
 ShareState check_share(std::string_view share_address);
 
+// One row's share: the address cut out of the page that names it (between
+// `left` and `right`) and the state of the share behind it, fetched when the
+// address was found.
+struct FoundShare {
+  std::string address;
+  ShareState state = ShareState::invalid;
+};
+FoundShare find_and_check_share(std::string_view page, std::string_view left,
+                                std::string_view right);
+
 // "有效" or "无效" (GBK), the text of the status column.
 const std::string& share_state_text(ShareState state);
 

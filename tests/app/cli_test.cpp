@@ -85,6 +85,9 @@ TEST_F(CommandLine, VersionAndHelp) {
   const Outcome help = run_cli({"--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("search --engine N"), std::string::npos);
+  EXPECT_NE(help.out.find("--parallel N"), std::string::npos);
+  // The engine list comes from the engine table.
+  EXPECT_NE(help.out.find("  5  网盘引擎1  cloud-disk share index\n"), std::string::npos);
 }
 
 TEST_F(CommandLine, BadArgumentsExitWithTwoAndSayWhy) {
@@ -112,6 +115,12 @@ TEST_F(CommandLine, BadArgumentsExitWithTwoAndSayWhy) {
       {"search", "--engine", "0", "\xF0\x9F\x98\x80"},  // no GBK form
       {"search", "--engine", "0", "（请输入关键词）"},  // the placeholder
       {"search", "--engine", "0", "--services", missing_file, "word"},
+      {"search", "--engine", "0", "--parallel", "0", "word"},
+      {"search", "--engine", "0", "--parallel", "17", "word"},
+      {"search", "--engine", "0", "--parallel=-1", "word"},
+      {"search", "--engine", "0", "--parallel", "4x", "word"},
+      {"search", "--engine", "0", "--parallel", "", "word"},
+      {"search", "--engine", "0", "word", "--parallel"},
   };
   for (const auto& c : cases) {
     std::string shown;
@@ -125,7 +134,7 @@ TEST_F(CommandLine, BadArgumentsExitWithTwoAndSayWhy) {
 }
 
 TEST_F(CommandLine, TestEngineRunPrintsRowsAndStreamsTheLog) {
-  const Outcome r = run_cli({"search", "--engine", "0", "word"});
+  const Outcome r = run_cli({"search", "--engine", "0", "--parallel", "16", "word"});
   ASSERT_EQ(r.code, 0) << r.err;
   const auto lines = lines_of(r.out);
   ASSERT_EQ(lines.size(), 101u);

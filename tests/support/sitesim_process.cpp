@@ -52,7 +52,7 @@ bool stop_child(pid_t pid) {
 
 }  // namespace
 
-SiteSimulator::SiteSimulator() {
+SiteSimulator::SiteSimulator(int latency_ms) {
   std::string dir = (std::filesystem::temp_directory_path() / "trovix-sitesim-XXXXXX").string();
   if (::mkdtemp(dir.data()) == nullptr)
     throw std::runtime_error("cannot create a state directory for the site simulator");
@@ -64,9 +64,17 @@ SiteSimulator::SiteSimulator() {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   std::string binary = TROVIX_SITESIM_BIN;
-  std::string args[] = {binary, "--port", "0", "--https-port", "0", "--state-dir", state_dir_};
-  char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(),
-                  args[4].data(), args[5].data(), args[6].data(), nullptr};
+  std::string args[] = {binary,
+                        "--port",
+                        "0",
+                        "--https-port",
+                        "0",
+                        "--state-dir",
+                        state_dir_,
+                        "--latency-ms",
+                        std::to_string(latency_ms < 0 ? 0 : latency_ms)};
+  char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), args[4].data(),
+                  args[5].data(), args[6].data(), args[7].data(), args[8].data(), nullptr};
   int rc = ::posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);

@@ -13,8 +13,10 @@ class SiteSimulator {
   // Starts tools/sitesim with port 0 and waits until it listens; throws
   // std::runtime_error (with the simulator's output) when it does not come up.
   // The simulator ends with the thread that started it, so make it on a thread
-  // that outlives it (the test's own thread).
-  SiteSimulator();
+  // that outlives it (the test's own thread). `latency_ms` is the simulator's
+  // --latency-ms: every answer waits that long, as a far-away site's would; a
+  // test changes it later with GET /sim/latency?ms=N (see tools/sitesim).
+  explicit SiteSimulator(int latency_ms = 0);
   ~SiteSimulator();  // terminates it and waits for it
   SiteSimulator(const SiteSimulator&) = delete;
   SiteSimulator& operator=(const SiteSimulator&) = delete;

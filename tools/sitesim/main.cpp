@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "certs.h"
+#include "control.h"
 #include "engine_sites.h"
 #include "fault_sites.h"
 #include "raw_responder.h"
@@ -39,12 +40,13 @@ struct Options {
   int https_port = 0;
   std::string state_dir;
   bool demo = false;
+  long latency_ms = 0;
 };
 
 [[noreturn]] void usage(const char* message) {
   std::fprintf(stderr,
                "sitesim: %s\nusage: sitesim [--port N] [--https-port N] [--state-dir DIR] "
-               "[--demo]\n",
+               "[--latency-ms N] [--demo]\n",
                message);
   std::exit(2);
 }
@@ -70,7 +72,14 @@ Options parse(int argc, char** argv) {
       options.https_port = port();
     else if (arg == "--state-dir")
       options.state_dir = next();
-    else if (arg == "--demo")
+    else if (arg == "--latency-ms") {
+      const std::string text = next();
+      char* end = nullptr;
+      const long value = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end != '\0' || value < 0 || value > 60000)
+        usage(("bad latency " + text).c_str());
+      options.latency_ms = value;
+    } else if (arg == "--demo")
       options.demo = true;
     else
       usage(("unknown argument " + arg).c_str());
@@ -166,6 +175,7 @@ void configure(httplib::Server& server, const sitesim::SimConfig& config,
                    req.target.c_str(), res.status);
     });
   }
+  sitesim::register_controls(server);
   sitesim::register_generic_routes(server, own_base);
   sitesim::register_program_server(server, config);
   sitesim::register_torrent_sites(server, config);
@@ -208,6 +218,7 @@ int run(const Options& options) {
   if (http_port <= 0 || https_port <= 0) throw std::runtime_error("cannot listen on the port");
   sitesim::RawResponder raw;
 
+  sitesim::set_latency_ms(options.latency_ms);
   sitesim::SimConfig config;
   config.http_base = "http://127.0.0.1:" + std::to_string(http_port);
   config.https_base = "https://127.0.0.1:" + std::to_string(https_port);

@@ -14,6 +14,9 @@
 //   "nopanel"    (site 3) hits link to detail pages without the magnet panel
 //   "echoform"   (sites 1, 2) the first hit's title is the keyword exactly as
 //                it was sent, still percent-encoded
+//   "slowpage3"  result page 3 answers 1.5 s late (behind the pages after it)
+//   "stallpage3" result page 3 answers 10 s late (a request that stalls)
+//   "hugepage2"  result page 2 alone carries 10 MB of extra markup
 #include <httplib.h>
 
 #include <algorithm>
@@ -40,6 +43,9 @@ struct Switches {
   bool pnf_title = false;
   bool echo_form = false;
   bool no_panel = false;
+  bool slow_page3 = false;
+  bool huge_page2 = false;
+  bool stall_page3 = false;
 };
 
 Switches switches_of(std::string_view keyword) {
@@ -56,6 +62,9 @@ Switches switches_of(std::string_view keyword) {
   s.pnf_title = has("pnftitle");
   s.echo_form = has("echoform");
   s.no_panel = has("nopanel");
+  s.slow_page3 = has("slowpage3");
+  s.huge_page2 = has("hugepage2");
+  s.stall_page3 = has("stallpage3");
   return s;
 }
 
@@ -95,13 +104,15 @@ const std::string& big_filler() {
 
 // Sends a GBK page, applying the switches that change how it travels.
 void send_page(httplib::Response& res, std::string_view utf8_body, const Switches& s, bool cut,
-               int status = 200) {
+               int status = 200, int page = 0) {
   res.status = status;
+  if (s.slow_page3 && page == 3) sleep_unless_stopping(std::chrono::milliseconds(1500));
+  if (s.stall_page3 && page == 3) sleep_unless_stopping(std::chrono::seconds(10));
   std::string body = to_gbk(utf8_body);
   for (std::size_t at = body.find(kBadGbkMark); at != std::string::npos;
        at = body.find(kBadGbkMark, at))
     body.replace(at, kBadGbkMark.size(), kBadGbk);
-  if (s.big_page) {
+  if (s.big_page || (s.huge_page2 && page == 2)) {
     const std::size_t at = body.rfind("</body>");
     body.insert(at == std::string::npos ? body.size() : at, big_filler());
   }
@@ -263,13 +274,13 @@ void register_site1(httplib::Server& server, const SimConfig& config) {
                            tail()),
                     "text/html; charset=gbk");
   });
-  server.Get(R"(/e1/search/([0-9a-f]*)/(\d+)/1/0\.html)",
-             [](const httplib::Request& req, httplib::Response& res) {
-               const std::string sent_keyword = unhex(req.matches[1].str());
-               const int page = std::atoi(req.matches[2].str().c_str());
-               const Switches s = switches_of(url_decode_utf8(sent_keyword));
-               send_page(res, site1_page(sent_keyword, page, s), s, s.cut_page2 && page == 2);
-             });
+  server.Get(R"(/e1/search/([0-9a-f]*)/(\d+)/1/0\.html)", [](const httplib::Request& req,
+                                                             httplib::Response& res) {
+    const std::string sent_keyword = unhex(req.matches[1].str());
+    const int page = std::atoi(req.matches[2].str().c_str());
+    const Switches s = switches_of(url_decode_utf8(sent_keyword));
+    send_page(res, site1_page(sent_keyword, page, s), s, s.cut_page2 && page == 2, 200, page);
+  });
 }
 
 // ---- site 2: keyword and page in the query string ---------------------------
@@ -339,7 +350,7 @@ void register_site2(httplib::Server& server) {
     const std::string sent_keyword = query_value(req, "keyword");
     const int page = std::atoi(query_value(req, "p").c_str());
     const Switches s = switches_of(url_decode_utf8(sent_keyword));
-    send_page(res, site2_page(sent_keyword, page, s), s, s.cut_page2 && page == 2);
+    send_page(res, site2_page(sent_keyword, page, s), s, s.cut_page2 && page == 2, 200, page);
   });
 }
 
@@ -438,7 +449,7 @@ void register_site3(httplib::Server& server) {
                const std::string keyword = url_decode_utf8(raw_keyword, false);
                const int page = std::atoi(req.matches[2].str().c_str());
                const Switches s = switches_of(keyword);
-               send_page(res, site3_page(keyword, page, s), s, s.cut_page2 && page == 2);
+               send_page(res, site3_page(keyword, page, s), s, s.cut_page2 && page == 2, 200, page);
              });
   server.Get(R"(/e3/wiki/([^/]+)\.html)", [](const httplib::Request& req, httplib::Response& res) {
     res.set_content(to_gbk(site3_detail(req.matches[1].str())), "text/html; charset=gbk");
@@ -493,22 +504,22 @@ std::string site4_not_found() {
 }
 
 void register_site4(httplib::Server& server) {
-  server.Get(R"(/e4/search/([\s\S]*)_ctime_(\d+)\.html)",
-             [](const httplib::Request& req, httplib::Response& res) {
-               const std::string path = raw_path(req);
-               const std::size_t end = path.rfind("_ctime_");
-               const std::string raw_keyword =
-                   path.substr(sizeof("/e4/search/") - 1, end - (sizeof("/e4/search/") - 1));
-               const std::string keyword = url_decode_utf8(raw_keyword, false);
-               const int page = std::atoi(req.matches[2].str().c_str());
-               const Switches s = switches_of(keyword);
-               const int hits = hit_count(keyword);
-               const bool past_end = !s.no_marker && static_cast<long long>(page - 1) * 10 >= hits;
-               if (past_end)
-                 send_page(res, site4_not_found(), s, false, 404);
-               else
-                 send_page(res, site4_page(keyword, page, s), s, s.cut_page2 && page == 2);
-             });
+  server.Get(R"(/e4/search/([\s\S]*)_ctime_(\d+)\.html)", [](const httplib::Request& req,
+                                                             httplib::Response& res) {
+    const std::string path = raw_path(req);
+    const std::size_t end = path.rfind("_ctime_");
+    const std::string raw_keyword =
+        path.substr(sizeof("/e4/search/") - 1, end - (sizeof("/e4/search/") - 1));
+    const std::string keyword = url_decode_utf8(raw_keyword, false);
+    const int page = std::atoi(req.matches[2].str().c_str());
+    const Switches s = switches_of(keyword);
+    const int hits = hit_count(keyword);
+    const bool past_end = !s.no_marker && static_cast<long long>(page - 1) * 10 >= hits;
+    if (past_end)
+      send_page(res, site4_not_found(), s, false, 404);
+    else
+      send_page(res, site4_page(keyword, page, s), s, s.cut_page2 && page == 2, 200, page);
+  });
 }
 
 }  // namespace
