@@ -217,8 +217,8 @@ struct SearchArguments {
   OutputFormat format = OutputFormat::tsv;
   std::optional<std::string> keyword;
   ResultOptions results;
-  std::optional<int> parallel;
   bool verbose = false;
+  std::optional<int> parallel;
 };
 
 // Parses what follows "search". Returns an error message, empty on success.

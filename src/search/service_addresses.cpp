@@ -112,7 +112,7 @@ namespace {
 
 bool known_section(std::string_view section) {
   return section == "sites" || section == "server" || section == "tls" || section == "paths" ||
-         section == "download_tools" || section == "search" || section == "network";
+         section == "download_tools" || section == "network" || section == "search";
 }
 
 // A mirror list: the entries that are addresses are used, each once; every
@@ -266,6 +266,14 @@ std::vector<ConfigProblem> parse_service_addresses(std::string_view text, const 
       continue;
     }
     if (!section_known) continue;
+    if (section == "network" && key == "timeout_seconds") {
+      if (const std::optional<int> seconds = seconds_value(value))
+        into.timeout_seconds = *seconds;
+      else
+        problems.push_back({path, line_number,
+                            "timeout_seconds must be a whole number of seconds from 1 to 86400"});
+      continue;
+    }
     if (section == "search" && key == "parallel_requests") {
       if (const std::optional<int> number = parallel_requests_value(value)) {
         into.parallel_requests = *number;
@@ -274,14 +282,6 @@ std::vector<ConfigProblem> parse_service_addresses(std::string_view text, const 
                             "parallel_requests must be a whole number from 1 to " +
                                 std::to_string(kMaxParallelRequests)});
       }
-      continue;
-    }
-    if (section == "network" && key == "timeout_seconds") {
-      if (const std::optional<int> seconds = seconds_value(value))
-        into.timeout_seconds = *seconds;
-      else
-        problems.push_back({path, line_number,
-                            "timeout_seconds must be a whole number of seconds from 1 to 86400"});
       continue;
     }
     std::string* field = field_of(into, section, key);

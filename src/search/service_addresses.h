@@ -40,10 +40,6 @@ struct ServiceAddresses {
   // [download_tools] names: the programs besides "Thunder.exe" whose running
   // process closes the download-tool tip window, separated by commas.
   std::string download_tools;
-  // [search] requests one search may have in flight at once (1: one after
-  // the other); rows and log lines are the same whatever the number.
-  int parallel_requests = kDefaultParallelRequests;
-
   // [sites] the further addresses of a mirror list ("engine5 = A B C" puts A
   // into `engine` and B, C here), tried in order when the ones before fail.
   std::array<std::vector<std::string>, kEngineCount> engine_mirrors;
@@ -51,6 +47,9 @@ struct ServiceAddresses {
   int timeout_seconds = kDefaultTimeoutSeconds;
 
   static constexpr int kDefaultTimeoutSeconds = 30;
+  // [search] requests one search may have in flight at once (1: one after
+  // the other); rows and log lines are the same whatever the number.
+  int parallel_requests = kDefaultParallelRequests;
 
   const std::string& engine_site(int engine_number) const { return engine.at(engine_number - 1); }
   // Every address of the engine, the first one first.

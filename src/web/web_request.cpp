@@ -365,9 +365,12 @@ ScopedRequestCancel::ScopedRequestCancel(std::stop_token token)
 
 ScopedRequestCancel::~ScopedRequestCancel() { tls_cancel_token = std::move(previous_); }
 
-RequestScope current_request_scope() { return RequestScope{tls_cancel_token}; }
+RequestScope current_request_scope() {
+  return RequestScope{tls_cancel_token, current_request_settings()};
+}
 
-ScopedRequestScope::ScopedRequestScope(const RequestScope& scope) : cancel_(scope.cancel) {}
+ScopedRequestScope::ScopedRequestScope(const RequestScope& scope)
+    : cancel_(scope.cancel), settings_(scope.settings) {}
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "web/request_settings.h"
+
 namespace trovix {
 
 std::string WebRequest(std::string_view url, int method = 0, std::string_view post_data = {},
@@ -26,8 +28,8 @@ std::string web_ca_file();
 // While an instance lives on a thread, every WebRequest made on that thread
 // is abandoned as soon as the token is stopped (used when a search is
 // superseded or the program shuts down; Pause does not use it). Work that
-// fans out to threads of its own hands current_request_cancel() to a scope on
-// each of them, as it does with current_request_settings().
+// fans out to threads of its own captures current_request_scope() (below) and
+// installs it on each of them.
 std::stop_token current_request_cancel();
 
 class ScopedRequestCancel {
@@ -41,12 +43,14 @@ class ScopedRequestCancel {
   std::stop_token previous_;
 };
 
-// The per-thread request settings of a thread (today its cancel token). A
-// thread that makes requests on behalf of another captures that thread's
-// scope and installs it for as long as it works for it, so its requests are
-// abandoned and configured exactly as the other thread's would be.
+// The per-thread request state of a thread: its cancel token and its request
+// settings (time-out, observer). A thread that makes requests on behalf of
+// another captures that thread's scope and installs it for as long as it works
+// for it, so its requests are abandoned and configured exactly as the other
+// thread's would be.
 struct RequestScope {
   std::stop_token cancel;
+  RequestSettings settings;
 };
 RequestScope current_request_scope();
 
@@ -58,6 +62,7 @@ class ScopedRequestScope {
 
  private:
   ScopedRequestCancel cancel_;
+  ScopedRequestSettings settings_;
 };
 
 }  // namespace trovix

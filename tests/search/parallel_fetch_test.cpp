@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -195,6 +196,33 @@ TEST_F(ParallelFetch, FetchingThreadsFollowTheSearchsCancelToken) {
   EXPECT_GE(bare.size(), 950u);
   ASSERT_FALSE(bare.empty());
   EXPECT_EQ(bare.front(), 20);
+}
+
+// The search thread's request settings reach every fetching thread: the
+// observer (the command line's --verbose) sees every request the site got.
+TEST_F(ParallelFetch, FetchingThreadsFollowTheSearchsRequestSettings) {
+  for (const Case& c : {Case{1, "t45"}, Case{5, "k25"}}) {
+    SCOPED_TRACE(c.keyword);
+    std::mutex mutex;
+    std::vector<std::string> seen;
+    RequestSettings settings;
+    settings.observer = std::make_shared<const RequestObserver>([&](const RequestRecord& record) {
+      std::lock_guard lock(mutex);
+      seen.emplace_back(record.url);
+    });
+    Outcome outcome;
+    {
+      ScopedRequestSettings scope(std::move(settings));
+      outcome = run_with(4, c.engine, c.keyword);
+    }
+    // take_requests makes requests of its own on this thread: only the
+    // engine's are counted.
+    const auto engine_requests = std::count_if(
+        seen.begin(), seen.end(),
+        [](const std::string& url) { return url.find("/sim/") == std::string::npos; });
+    EXPECT_EQ(static_cast<std::size_t>(engine_requests), outcome.requests.size());
+    EXPECT_GT(engine_requests, 3);
+  }
 }
 
 // The pool on its own: results come in the order they are taken whatever

@@ -134,43 +134,6 @@ TEST(ServiceAddresses, ProblemsNameFileAndLineAndTheGoodKeysStillApply) {
   EXPECT_EQ(a.info_page, defaults.info_page);
 }
 
-// parallel_requests takes a whole number from 1 to 16; anything else is a
-// problem on its line and the value stays as it was.
-TEST(ServiceAddresses, ParallelRequestsIsAWholeNumberFromOneToSixteen) {
-  TempDir dir;
-  EXPECT_EQ(default_service_addresses().parallel_requests, 4);
-  const struct {
-    const char* value;
-    int expected;  // 0: refused
-  } cases[] = {{"1", 1},  {"16", 16}, {" 8 ", 8}, {"0", 0},   {"17", 0},         {"-2", 0},
-               {"4x", 0}, {"", 0},    {"3.5", 0}, {"007", 0}, {"99999999999", 0}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.value);
-    ServiceAddresses a = default_service_addresses();
-    a.parallel_requests = 2;
-    const auto problems = load_service_addresses(
-        dir.write("p.ini", std::string("[search]\nparallel_requests=") + c.value + "\n"), a);
-    EXPECT_EQ(a.parallel_requests, c.expected == 0 ? 2 : c.expected);
-    ASSERT_EQ(problems.size(), c.expected == 0 ? 1u : 0u);
-    if (!problems.empty()) {
-      EXPECT_EQ(problems[0].line, 2);
-    }
-  }
-}
-
-// The [sites] keys are the engine table's.
-TEST(ServiceAddresses, SiteKeysComeFromTheEngineTable) {
-  TempDir dir;
-  std::string text = "[sites]\n";
-  for (const EngineSpec& engine : kEngineTable)
-    text +=
-        std::string(engine.services_key) + "=http://site" + std::to_string(engine.number) + "/\n";
-  ServiceAddresses a = default_service_addresses();
-  EXPECT_TRUE(load_service_addresses(dir.write("s.ini", text), a).empty());
-  for (const EngineSpec& engine : kEngineTable)
-    EXPECT_EQ(a.engine_site(engine.number), "http://site" + std::to_string(engine.number) + "/");
-}
-
 TEST(ServiceAddresses, CommentsAfterABlankEndTheValueAndSignsInsideAValueStay) {
   // The lines as the README shows them, and values that hold the signs.
   const std::string text =
@@ -210,6 +173,43 @@ TEST(ServiceAddresses, TimeoutIsThirtySecondsUnlessAWholeNumberFromOneIsGiven) {
   ServiceAddresses a = default_service_addresses();
   EXPECT_TRUE(parse_service_addresses("[network]\ntimeout_seconds=86400", "t.ini", a).empty());
   EXPECT_EQ(a.timeout_seconds, 86400);
+}
+
+// parallel_requests takes a whole number from 1 to 16; anything else is a
+// problem on its line and the value stays as it was.
+TEST(ServiceAddresses, ParallelRequestsIsAWholeNumberFromOneToSixteen) {
+  TempDir dir;
+  EXPECT_EQ(default_service_addresses().parallel_requests, 4);
+  const struct {
+    const char* value;
+    int expected;  // 0: refused
+  } cases[] = {{"1", 1},  {"16", 16}, {" 8 ", 8}, {"0", 0},   {"17", 0},         {"-2", 0},
+               {"4x", 0}, {"", 0},    {"3.5", 0}, {"007", 0}, {"99999999999", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    ServiceAddresses a = default_service_addresses();
+    a.parallel_requests = 2;
+    const auto problems = load_service_addresses(
+        dir.write("p.ini", std::string("[search]\nparallel_requests=") + c.value + "\n"), a);
+    EXPECT_EQ(a.parallel_requests, c.expected == 0 ? 2 : c.expected);
+    ASSERT_EQ(problems.size(), c.expected == 0 ? 1u : 0u);
+    if (!problems.empty()) {
+      EXPECT_EQ(problems[0].line, 2);
+    }
+  }
+}
+
+// The [sites] keys are the engine table's.
+TEST(ServiceAddresses, SiteKeysComeFromTheEngineTable) {
+  TempDir dir;
+  std::string text = "[sites]\n";
+  for (const EngineSpec& engine : kEngineTable)
+    text +=
+        std::string(engine.services_key) + "=http://site" + std::to_string(engine.number) + "/\n";
+  ServiceAddresses a = default_service_addresses();
+  EXPECT_TRUE(load_service_addresses(dir.write("s.ini", text), a).empty());
+  for (const EngineSpec& engine : kEngineTable)
+    EXPECT_EQ(a.engine_site(engine.number), "http://site" + std::to_string(engine.number) + "/");
 }
 
 TEST(ServiceAddresses, UnreadableFileIsOneProblemAndChangesNothing) {
