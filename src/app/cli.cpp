@@ -56,9 +56,9 @@ constexpr std::string_view kUsage =
 // The engines, from the engine table, then the built-in test engine.
 std::string engine_help() {
   std::string help = "\nEngines:\n";
-  for (const EngineSpec& spec : kEngineTable) {
-    help += "  " + std::to_string(spec.number) + "  " + std::string(spec.caption) +
-            (spec.kind == EngineKind::torrent ? "  torrent index\n" : "  cloud-disk share index\n");
+  for (const EngineInfo& info : kEngineTable) {
+    help += "  " + std::to_string(info.number) + "  " + std::string(info.caption) +
+            (info.kind == EngineKind::torrent ? "  torrent index\n" : "  cloud-disk share index\n");
   }
   return help +
          "  0  the built-in test engine (no network; digits in the keyword set a\n"

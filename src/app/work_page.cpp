@@ -61,7 +61,7 @@ void build_search_page(QWidget* tab_page, WorkPage& work) {
   engines->setExclusive(true);
   // One button per engine of the engine table, 单选框1 … in its order.
   for (std::size_t i = 0; i < kEngineTable.size(); ++i) {
-    const EngineSpec& engine = kEngineTable[i];
+    const EngineInfo& engine = kEngineTable[i];
     const Place at = engine_place(i);
     const QByteArray name = QByteArrayLiteral("单选框") + QByteArray::number(engine.number);
     auto* button = new QRadioButton(

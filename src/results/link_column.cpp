@@ -6,13 +6,13 @@ namespace trovix {
 
 // Link columns and kinds come from the engine table.
 int link_column(int engine) {
-  const EngineSpec* spec = find_engine(engine);
-  return spec == nullptr ? -1 : spec->link_column;
+  const EngineInfo* info = find_engine(engine);
+  return info == nullptr ? -1 : info->link_column;
 }
 
 bool is_torrent_engine(int engine) {
-  const EngineSpec* spec = find_engine(engine);
-  return spec != nullptr && spec->kind == EngineKind::torrent;
+  const EngineInfo* info = find_engine(engine);
+  return info != nullptr && info->kind == EngineKind::torrent;
 }
 
 ContextMenu context_menu_for(int engine) {

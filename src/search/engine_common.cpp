@@ -12,15 +12,15 @@ namespace trovix {
 
 namespace {
 
-EngineColumnSet build_set(const EngineSpec& spec) {
+EngineColumnSet build_set(const EngineInfo& info) {
   EngineColumnSet set;
-  for (int i = 0; i < spec.column_count(); ++i) {
-    const EngineColumnSpec& column = spec.columns[static_cast<std::size_t>(i)];
+  for (int i = 0; i < info.column_count(); ++i) {
+    const EngineColumnSpec& column = info.columns[static_cast<std::size_t>(i)];
     set.columns.push_back({gbk(column.title), column.width});
   }
-  set.link_column = spec.link_column;
-  set.rows_per_page = spec.rows_per_page;
-  set.progress_label = gbk(spec.progress_label);
+  set.link_column = info.link_column;
+  set.rows_per_page = info.rows_per_page;
+  set.progress_label = gbk(info.progress_label);
   return set;
 }
 

@@ -6,10 +6,10 @@ namespace {
 
 constexpr bool numbered_in_order() {
   for (std::size_t i = 0; i < kEngineTable.size(); ++i) {
-    const EngineSpec& spec = kEngineTable[i];
-    if (spec.number != static_cast<int>(i) + 1 || spec.entry == nullptr) return false;
-    if (spec.column_count() < 2 || spec.columns[0].title != "ID") return false;
-    if (spec.link_column < 1 || spec.link_column >= spec.column_count()) return false;
+    const EngineInfo& info = kEngineTable[i];
+    if (info.number != static_cast<int>(i) + 1 || info.entry == nullptr) return false;
+    if (info.column_count() < 2 || info.columns[0].title != "ID") return false;
+    if (info.link_column < 1 || info.link_column >= info.column_count()) return false;
   }
   return true;
 }
@@ -20,8 +20,8 @@ static_assert(numbered_in_order(), "engines are numbered 1, 2, … in table orde
 
 EngineEntry engine_entry(int number) {
   if (number == 0) return run_test_engine;
-  const EngineSpec* spec = find_engine(number);
-  return spec == nullptr ? nullptr : spec->entry;
+  const EngineInfo* info = find_engine(number);
+  return info == nullptr ? nullptr : info->entry;
 }
 
 }  // namespace trovix

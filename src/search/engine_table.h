@@ -20,7 +20,7 @@ struct EngineColumnSpec {
 
 inline constexpr int kMaxEngineColumns = 8;
 
-struct EngineSpec {
+struct EngineInfo {
   int number = 0;            // 1, 2, …: the radio buttons' order and the command line's --engine
   std::string_view caption;  // the radio button's caption, UTF-8
   EngineKind kind = EngineKind::torrent;
@@ -44,7 +44,7 @@ struct EngineSpec {
 // The real sites are not ours to name: every default lies under the reserved
 // ".invalid" domain. Engines 1, 2 and 4 join paths to their site after a "/",
 // engines 3, 5 and 6 put the "/" in the path.
-inline constexpr std::array<EngineSpec, 6> kEngineTable{{
+inline constexpr std::array<EngineInfo, 6> kEngineTable{{
     {1,
      "种子引擎1",
      EngineKind::torrent,
@@ -129,9 +129,9 @@ inline constexpr std::array<EngineSpec, 6> kEngineTable{{
 inline constexpr int kEngineCount = static_cast<int>(kEngineTable.size());
 
 // The row of engine `number`, nullptr when there is none.
-constexpr const EngineSpec* find_engine(int number) {
-  for (const EngineSpec& spec : kEngineTable)
-    if (spec.number == number) return &spec;
+constexpr const EngineInfo* find_engine(int number) {
+  for (const EngineInfo& info : kEngineTable)
+    if (info.number == number) return &info;
   return nullptr;
 }
 

@@ -203,12 +203,12 @@ TEST(ServiceAddresses, ParallelRequestsIsAWholeNumberFromOneToSixteen) {
 TEST(ServiceAddresses, SiteKeysComeFromTheEngineTable) {
   TempDir dir;
   std::string text = "[sites]\n";
-  for (const EngineSpec& engine : kEngineTable)
+  for (const EngineInfo& engine : kEngineTable)
     text +=
         std::string(engine.services_key) + "=http://site" + std::to_string(engine.number) + "/\n";
   ServiceAddresses a = default_service_addresses();
   EXPECT_TRUE(load_service_addresses(dir.write("s.ini", text), a).empty());
-  for (const EngineSpec& engine : kEngineTable)
+  for (const EngineInfo& engine : kEngineTable)
     EXPECT_EQ(a.engine_site(engine.number), "http://site" + std::to_string(engine.number) + "/");
 }
 
